@@ -1,0 +1,153 @@
+#include "framework/Dialog.h"
+
+#include <commctrl.h>
+
+#include "framework/DataExchange.h"
+#include "framework/WinApp.h"
+
+namespace {
+constexpr UINT_PTR kSubclassId = 1;
+
+// A popup dialog opens centred over its owner, or over the work area when it has none, as users
+// of dialog-based tools expect; child dialogs keep their template positions.
+void CenterPopup(HWND window) {
+    if (::GetWindowLongW(window, GWL_STYLE) & WS_CHILD) return;
+    RECT area{};
+    HWND owner = ::GetWindow(window, GW_OWNER);
+    if (owner != nullptr && ::IsWindowVisible(owner) && !::IsIconic(owner)) {
+        ::GetWindowRect(owner, &area);
+    } else {
+        ::SystemParametersInfoW(SPI_GETWORKAREA, 0, &area, 0);
+    }
+    RECT own{};
+    ::GetWindowRect(window, &own);
+    const int width = own.right - own.left;
+    const int height = own.bottom - own.top;
+    const int x = area.left + ((area.right - area.left) - width) / 2;
+    const int y = area.top + ((area.bottom - area.top) - height) / 2;
+    ::SetWindowPos(window, nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+}  // namespace
+
+CDialog::CDialog(UINT templateId) : m_templateId(templateId) {}
+
+CDialog::~CDialog() {
+    // A window must never outlive the object that dispatches its messages.
+    if (m_hWnd != nullptr && ::IsWindow(m_hWnd)) ::DestroyWindow(m_hWnd);
+}
+
+INT_PTR CDialog::DoModal(HWND owner) {
+    if (owner == nullptr) {
+        if (CWinAppEx* app = AfxGetApp(); app != nullptr && app->m_pMainWnd != this) owner = app->MainWindow();
+    }
+    return ::DialogBoxParamW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(m_templateId), owner, DialogProc,
+                             reinterpret_cast<LPARAM>(this));
+}
+
+BOOL CDialog::Create(HWND parent) {
+    HWND window = ::CreateDialogParamW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(m_templateId), parent,
+                                       DialogProc, reinterpret_cast<LPARAM>(this));
+    return window != nullptr;
+}
+
+BOOL CDialog::DestroyWindow() {
+    if (m_hWnd == nullptr) return FALSE;
+    return ::DestroyWindow(m_hWnd);
+}
+
+BOOL CDialog::ShowWindow(int command) { return ::ShowWindow(m_hWnd, command); }
+
+void CDialog::EndDialog(INT_PTR result) { ::EndDialog(m_hWnd, result); }
+
+BOOL CDialog::UpdateData(BOOL saveAndValidate) {
+    CDataExchange dx(m_hWnd, saveAndValidate);
+    DoDataExchange(dx);
+    return dx.Failed() ? FALSE : TRUE;
+}
+
+BOOL CDialog::OnInitDialog() {
+    UpdateData(FALSE);
+    return TRUE;
+}
+
+void CDialog::DoDataExchange(CDataExchange&) {}
+
+void CDialog::OnOK() {
+    if (!UpdateData(TRUE)) return;
+    EndDialog(IDOK);
+}
+
+void CDialog::OnCancel() { EndDialog(IDCANCEL); }
+
+std::optional<LRESULT> CDialog::OnMessageTable(UINT, WPARAM, LPARAM) { return std::nullopt; }
+
+LRESULT CDialog::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
+    if (auto result = OnMessageTable(message, wParam, lParam)) return *result;
+    // Enter, Esc and the close box all arrive as these two commands.
+    if (message == WM_COMMAND && HIWORD(wParam) == BN_CLICKED) {
+        if (LOWORD(wParam) == IDOK) {
+            OnOK();
+            return 0;
+        }
+        if (LOWORD(wParam) == IDCANCEL) {
+            OnCancel();
+            return 0;
+        }
+    }
+    return Default();
+}
+
+LRESULT CDialog::Default() {
+    if (m_current == nullptr || m_hWnd == nullptr) return 0;
+    return ::DefSubclassProc(m_hWnd, m_current->message, m_current->wParam, m_current->lParam);
+}
+
+void CDialog::Attach(HWND window) {
+    m_hWnd = window;
+    ::SetWindowSubclass(window, SubclassProc, kSubclassId, reinterpret_cast<DWORD_PTR>(this));
+}
+
+void CDialog::Detach() {
+    ::RemoveWindowSubclass(m_hWnd, SubclassProc, kSubclassId);
+    m_hWnd = nullptr;
+}
+
+LRESULT CDialog::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+    const CurrentMessage current{message, wParam, lParam};
+    const CurrentMessage* outer = m_current;
+    m_current = &current;
+    LRESULT result = WindowProc(message, wParam, lParam);
+    m_current = outer;
+    return result;
+}
+
+// The dialog procedure only binds the object; from then on the subclass procedure sees every
+// message first, and whatever it passes on reaches the system's dialog procedure, which asks
+// this procedure again and gets "not handled".
+INT_PTR CALLBACK CDialog::DialogProc(HWND window, UINT message, WPARAM, LPARAM lParam) {
+    if (message != WM_INITDIALOG) return FALSE;
+    auto* dialog = reinterpret_cast<CDialog*>(lParam);
+    if (dialog == nullptr) return TRUE;
+    dialog->Attach(window);
+    try {
+        const BOOL result = dialog->OnInitDialog();
+        CenterPopup(window);
+        return result;
+    } catch (...) {
+        return TRUE;  // nothing may unwind into the system's code
+    }
+}
+
+LRESULT CALLBACK CDialog::SubclassProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
+                                       DWORD_PTR refData) {
+    auto* dialog = reinterpret_cast<CDialog*>(refData);
+    LRESULT result = 0;
+    try {
+        result = dialog->HandleMessage(message, wParam, lParam);
+    } catch (...) {
+        // Nothing may unwind into the system's code; the message counts as handled.
+        dialog->m_current = nullptr;
+    }
+    if (message == WM_NCDESTROY && dialog->m_hWnd == window) dialog->Detach();
+    return result;
+}

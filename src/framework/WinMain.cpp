@@ -1,0 +1,5 @@
+#include <windows.h>
+
+#include "framework/WinApp.h"
+
+int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) { return AfxWinMain(); }

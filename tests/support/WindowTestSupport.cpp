@@ -1,0 +1,113 @@
+#include "support/WindowTestSupport.h"
+
+#include <chrono>
+
+namespace testsupport {
+
+void PumpMessages(DWORD milliseconds) {
+    PumpUntil([] { return false; }, milliseconds);
+}
+
+bool PumpUntil(const std::function<bool()>& condition, DWORD timeoutMilliseconds) {
+    const ULONGLONG deadline = ::GetTickCount64() + timeoutMilliseconds;
+    for (;;) {
+        MSG message;
+        while (::PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+            ::TranslateMessage(&message);
+            ::DispatchMessageW(&message);
+        }
+        if (condition()) return true;
+        if (::GetTickCount64() >= deadline) return false;
+        ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
+    }
+}
+
+std::wstring TextOf(HWND window) {
+    wchar_t buffer[1024] = {};
+    ::SendMessageTimeoutW(window, WM_GETTEXT, 1024, reinterpret_cast<LPARAM>(buffer), SMTO_ABORTIFHUNG, 2000,
+                          nullptr);
+    return buffer;
+}
+
+namespace {
+// The static control that holds a message box's text.
+constexpr int kMessageBoxTextId = 0xFFFF;
+
+struct Search {
+    DWORD processId;
+    HWND found;
+};
+
+BOOL CALLBACK FindMessageBox(HWND window, LPARAM lParam) {
+    auto& search = *reinterpret_cast<Search*>(lParam);
+    DWORD processId = 0;
+    ::GetWindowThreadProcessId(window, &processId);
+    if (processId != search.processId || !::IsWindowVisible(window)) return TRUE;
+    wchar_t className[64] = {};
+    ::GetClassNameW(window, className, 64);
+    if (std::wstring(className) != L"#32770" || ::GetDlgItem(window, kMessageBoxTextId) == nullptr) return TRUE;
+    search.found = window;
+    return FALSE;
+}
+}  // namespace
+
+MessageBoxAnswerer::MessageBoxAnswerer() : m_thread([this] { Run(); }) {}
+
+MessageBoxAnswerer::~MessageBoxAnswerer() {
+    m_stop = true;
+    m_thread.join();
+}
+
+std::vector<MessageBoxAnswerer::Answered> MessageBoxAnswerer::Answers() const {
+    std::lock_guard<std::mutex> lock(m_lock);
+    return m_answers;
+}
+
+void MessageBoxAnswerer::Run() {
+    HWND answered = nullptr;
+    while (!m_stop) {
+        Search search{::GetCurrentProcessId(), nullptr};
+        ::EnumWindows(FindMessageBox, reinterpret_cast<LPARAM>(&search));
+        if (search.found != nullptr && search.found != answered) {
+            HWND icon = nullptr;
+            for (HWND child = ::GetWindow(search.found, GW_CHILD); child; child = ::GetWindow(child, GW_HWNDNEXT)) {
+                if ((::GetWindowLongW(child, GWL_STYLE) & SS_TYPEMASK) == SS_ICON) icon = child;
+            }
+            Answered answer{TextOf(search.found), TextOf(::GetDlgItem(search.found, kMessageBoxTextId)),
+                            icon != nullptr};
+            {
+                std::lock_guard<std::mutex> lock(m_lock);
+                m_answers.push_back(answer);
+            }
+            ::PostMessageW(search.found, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+            answered = search.found;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    }
+}
+
+namespace {
+const wchar_t kHostClass[] = L"QuilletTestHost";
+
+ATOM RegisterHostClass() {
+    WNDCLASSW windowClass{};
+    windowClass.lpfnWndProc = ::DefWindowProcW;
+    windowClass.hInstance = ::GetModuleHandleW(nullptr);
+    windowClass.lpszClassName = kHostClass;
+    windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+    return ::RegisterClassW(&windowClass);
+}
+}  // namespace
+
+HostWindow::HostWindow() {
+    static const ATOM registered = RegisterHostClass();
+    (void)registered;
+    m_hWnd = ::CreateWindowExW(0, kHostClass, L"Test host", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 900, 700,
+                               nullptr, nullptr, ::GetModuleHandleW(nullptr), nullptr);
+}
+
+HostWindow::~HostWindow() {
+    if (m_hWnd != nullptr) ::DestroyWindow(m_hWnd);
+}
+
+}  // namespace testsupport

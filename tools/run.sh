@@ -1,0 +1,17 @@
+#!/bin/sh
+# Builds Quillet.exe and starts it under Wine: on your display, or, with none, under Xvfb,
+# writing a screenshot to docs/screenshot.png.
+#   tools/run.sh [build-dir]
+set -eu
+root=$(cd "$(dirname "$0")/.." && pwd)
+build=${1:-$root/build}
+
+"$root/tools/setup.sh"
+cmake -S "$root" -B "$build" -G Ninja --toolchain "$root/cmake/mingw-w64-x86_64.cmake" >/dev/null
+cmake --build "$build" --target Quillet
+
+if [ -n "${DISPLAY:-}" ] && xdpyinfo >/dev/null 2>&1; then
+    exec "$root/tools/wine-run" --prefix="$build/wine-prefix" "$build/bin/Quillet.exe"
+fi
+echo "no X display: running under Xvfb and taking a screenshot"
+"$root/tools/screenshot.sh" "$build" "$root/docs/screenshot.png"
