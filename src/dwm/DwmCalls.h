@@ -1,0 +1,50 @@
+#pragma once
+// The version-gated DWM calls: one wrapper per DWM operation the tool performs.
+// Each returns the DWM's HRESULT unchanged, or -1 without any DWM call when the
+// operating system reports a major version below 6.
+#include <windows.h>
+#include <dwmapi.h>
+
+// The layer's own refusal value.
+constexpr HRESULT kDwmNotSupported = -1;
+
+// Process-wide record of the operating-system version, filled by the first successful query.
+struct OsVersionCache {
+    OSVERSIONINFOW versionInfo;
+    int filled;
+};
+
+// TRUE when the operating system reports major version 6 or above; queries the version until one query succeeds.
+bool IsDwmSupported();
+
+HRESULT IsCompositionEnabled(BOOL* enabled);
+HRESULT CompositionEnable();
+HRESULT CompositionDisable();
+HRESULT GetColorizationColor(DWORD* colorization, BOOL* opaqueBlend);
+
+HRESULT IsNCRenderingEnabled(HWND window, BOOL* enabled);
+HRESULT GetCaptionButtonBounds(HWND window, RECT* bounds);
+HRESULT GetExtendedFrameBounds(HWND window, RECT* bounds);
+
+HRESULT DisableNCRendering(HWND window);
+HRESULT EnableNCRendering(HWND window);
+HRESULT UseWindowStyleNCRendering(HWND window);
+HRESULT TransitionsForceDisabled(HWND window, BOOL value);
+HRESULT AllowNcPaint(HWND window, BOOL value);
+HRESULT NonclientRtlLayout(HWND window, BOOL value);
+HRESULT ForceIconicRepresentation(HWND window, BOOL value);
+HRESULT Filp3DWindowPolicyExcludeDefalt(HWND window);
+HRESULT Filp3DWindowPolicyExcludeBelow(HWND window);
+HRESULT Filp3DWindowPolicyExcludeAvove(HWND window);
+
+HRESULT UpdateThumbnailProperties(HTHUMBNAIL thumbnail, const DWM_THUMBNAIL_PROPERTIES* properties);
+HRESULT RegisterThumbnail(HWND destination, HWND source, PHTHUMBNAIL thumbnail);
+HRESULT UnregisterThumbnail(HTHUMBNAIL thumbnail);
+
+HRESULT ExtendFrameIntoClientAreaMargins(HWND window, int top, int bottom, int left, int right);
+HRESULT ExtendFrameIntoALLClientArea(HWND window);
+HRESULT ExtendFrameIntoClientAreaReset(HWND window);
+HRESULT EnableBlurBehindWindow(HWND window, const DWM_BLURBEHIND* blurBehind);
+
+// The window's extended frame bounds where the DWM gives them, else its window rectangle.
+void GetWindowBounds(HWND window, RECT* bounds);

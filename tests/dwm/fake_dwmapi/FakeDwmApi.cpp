@@ -1,0 +1,452 @@
+// A stateful stand-in for dwmapi.dll that records every call; see FakeDwmControl.h for what it
+// does and the journal formats. Exported names come from fake_dwmapi.def, so the functions here
+// carry their own names and do not clash with the SDK's declarations.
+#include <windows.h>
+#include <dwmapi.h>
+
+#include "FakeDwmControl.h"
+
+#include <algorithm>
+#include <cstdarg>
+#include <cstdio>
+#include <cwchar>
+#include <cstdlib>
+#include <iterator>
+#include <map>
+#include <optional>
+#include <string>
+#include <type_traits>
+#include <vector>
+
+namespace {
+
+struct Failure {
+    HRESULT result;
+    int remaining;  // < 0: for ever
+};
+
+// What the environment sets at load; Reset returns to it.
+struct InitialState {
+    BOOL composition = TRUE;
+    DWORD colorization = 0xC40078D7;
+    BOOL opaqueBlend = FALSE;
+    std::map<std::wstring, Failure> failures;
+};
+
+struct State {
+    BOOL composition = TRUE;
+    DWORD colorization = 0;
+    BOOL opaqueBlend = FALSE;
+    RECT inset{7, 0, 7, 7};
+    std::map<std::wstring, Failure> failures;
+    std::map<HWND, std::map<DWORD, int>> attributes;
+    std::map<HTHUMBNAIL, DWM_THUMBNAIL_PROPERTIES> thumbnails;
+    std::vector<std::wstring> journal;
+};
+
+SRWLOCK g_lock = SRWLOCK_INIT;
+InitialState g_initial;
+State g_state;
+std::wstring g_journalPath;
+// Handles are never reused, not even across Reset, so a stale handle stays unknown.
+UINT_PTR g_lastThumbnail = 0x1000;
+
+class Lock {
+public:
+    Lock() { ::AcquireSRWLockExclusive(&g_lock); }
+    ~Lock() { ::ReleaseSRWLockExclusive(&g_lock); }
+    Lock(const Lock&) = delete;
+    Lock& operator=(const Lock&) = delete;
+};
+
+std::wstring Format(const wchar_t* format, ...) {
+    wchar_t buffer[512];
+    va_list args;
+    va_start(args, format);
+    const int length = std::vswprintf(buffer, std::size(buffer), format, args);
+    va_end(args);
+    return length < 0 ? std::wstring(L"<journal line too long>") : std::wstring(buffer, static_cast<size_t>(length));
+}
+
+unsigned Hex(const void* handle) { return static_cast<unsigned>(reinterpret_cast<UINT_PTR>(handle)); }
+
+std::wstring FormatRect(const RECT& rect) {
+    return Format(L"(%ld,%ld,%ld,%ld)", rect.left, rect.top, rect.right, rect.bottom);
+}
+
+std::wstring FormatBytes(const void* data, DWORD size) {
+    if (data == nullptr) return L"null";
+    if (size == sizeof(int)) return Format(L"%d", *static_cast<const int*>(data));
+    std::wstring text = L"[";
+    for (DWORD i = 0; i < size; ++i) {
+        if (i != 0) text += L' ';
+        text += Format(L"%02x", static_cast<unsigned>(static_cast<const BYTE*>(data)[i]));
+    }
+    return text + L"]";
+}
+
+std::optional<std::wstring> Environment(const wchar_t* name) {
+    wchar_t buffer[1024];
+    const DWORD length = ::GetEnvironmentVariableW(name, buffer, static_cast<DWORD>(std::size(buffer)));
+    if (length == 0 || length >= std::size(buffer)) return std::nullopt;
+    return std::wstring(buffer, length);
+}
+
+long ParseNumber(const std::wstring& text) {
+    return static_cast<long>(std::wcstoul(text.c_str(), nullptr, 0));
+}
+
+// "Entry=0x80004005,Entry2=0x80070005": permanent failures.
+std::map<std::wstring, Failure> ParseFailures(const std::wstring& text) {
+    std::map<std::wstring, Failure> failures;
+    size_t start = 0;
+    while (start < text.size()) {
+        size_t end = text.find(L',', start);
+        if (end == std::wstring::npos) end = text.size();
+        const std::wstring item = text.substr(start, end - start);
+        const size_t equals = item.find(L'=');
+        if (equals != std::wstring::npos) {
+            failures[item.substr(0, equals)] = Failure{ParseNumber(item.substr(equals + 1)), -1};
+        }
+        start = end + 1;
+    }
+    return failures;
+}
+
+void ReadEnvironment() {
+    if (auto value = Environment(L"FAKE_DWM_COMPOSITION")) g_initial.composition = ParseNumber(*value) != 0;
+    if (auto value = Environment(L"FAKE_DWM_COLORIZATION")) g_initial.colorization = static_cast<DWORD>(ParseNumber(*value));
+    if (auto value = Environment(L"FAKE_DWM_OPAQUE")) g_initial.opaqueBlend = static_cast<BOOL>(ParseNumber(*value));
+    if (auto value = Environment(L"FAKE_DWM_FAIL")) g_initial.failures = ParseFailures(*value);
+    if (auto value = Environment(L"FAKE_DWM_JOURNAL")) g_journalPath = *value;
+}
+
+void Restore() {
+    g_state = State{};
+    g_state.composition = g_initial.composition;
+    g_state.colorization = g_initial.colorization;
+    g_state.opaqueBlend = g_initial.opaqueBlend;
+    g_state.failures = g_initial.failures;
+}
+
+void AppendToJournalFile(const std::wstring& line) {
+    if (g_journalPath.empty()) return;
+    const std::wstring text = line + L"\n";
+    const int size = ::WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0, nullptr, nullptr);
+    std::string bytes(static_cast<size_t>(size), '\0');
+    ::WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), bytes.data(), size, nullptr, nullptr);
+    // Opened and closed per line: another process reads the file while this one runs.
+    const HANDLE file = ::CreateFileW(g_journalPath.c_str(), FILE_APPEND_DATA,
+                                      FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                      OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return;
+    DWORD written = 0;
+    ::WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
+    ::CloseHandle(file);
+}
+
+// An injected failure for entry, counting it down.
+std::optional<HRESULT> TakeFailure(const wchar_t* entry) {
+    const auto found = g_state.failures.find(entry);
+    if (found == g_state.failures.end()) return std::nullopt;
+    const HRESULT result = found->second.result;
+    if (found->second.remaining > 0 && --found->second.remaining == 0) g_state.failures.erase(found);
+    return result;
+}
+
+// The frame of every DWM entry point: journal line, injected failure, then the behaviour.
+// No exception leaves the DLL.
+template <typename Describe, typename Behave>
+HRESULT Run(const wchar_t* entry, Describe describe, Behave behave) {
+    Lock lock;
+    try {
+        std::wstring line = entry;
+        const std::wstring arguments = describe();
+        if (!arguments.empty()) line += L" " + arguments;
+        g_state.journal.push_back(line);
+        AppendToJournalFile(line);
+        if (const auto failure = TakeFailure(entry)) return *failure;
+        return behave();
+    } catch (...) {
+        return E_OUTOFMEMORY;
+    }
+}
+
+auto NoArguments() {
+    return [] { return std::wstring(); };
+}
+
+bool IsSettable(DWORD attribute) {
+    switch (attribute) {
+        case DWMWA_NCRENDERING_POLICY:
+        case DWMWA_TRANSITIONS_FORCEDISABLED:
+        case DWMWA_ALLOW_NCPAINT:
+        case DWMWA_NONCLIENT_RTL_LAYOUT:
+        case DWMWA_FORCE_ICONIC_REPRESENTATION:
+        case DWMWA_FLIP3D_POLICY:
+        case DWMWA_HAS_ICONIC_BITMAP:
+        case DWMWA_DISALLOW_PEEK:
+        case DWMWA_EXCLUDED_FROM_PEEK:
+        case DWMWA_CLOAK:
+            return true;
+        default:
+            return false;
+    }
+}
+
+bool IsInRange(DWORD attribute, int value) {
+    if (attribute == DWMWA_NCRENDERING_POLICY) return value >= 0 && value < DWMNCRP_LAST;
+    if (attribute == DWMWA_FLIP3D_POLICY) return value >= 0 && value < DWMFLIP3D_LAST;
+    return true;
+}
+
+int StoredAttribute(HWND window, DWORD attribute) {
+    const auto perWindow = g_state.attributes.find(window);
+    if (perWindow == g_state.attributes.end()) return 0;
+    const auto found = perWindow->second.find(attribute);
+    return found == perWindow->second.end() ? 0 : found->second;
+}
+
+HRESULT ReadAttribute(HWND window, DWORD attribute, void* value, DWORD size) {
+    if (!::IsWindow(window)) return E_HANDLE;
+    if (value == nullptr) return E_POINTER;
+    RECT windowRect{};
+    ::GetWindowRect(window, &windowRect);
+    const RECT& inset = g_state.inset;
+    switch (attribute) {
+        case DWMWA_NCRENDERING_ENABLED:
+            if (size != sizeof(BOOL)) return E_INVALIDARG;
+            *static_cast<BOOL*>(value) = StoredAttribute(window, DWMWA_NCRENDERING_POLICY) != DWMNCRP_DISABLED;
+            return S_OK;
+        case DWMWA_CAPTION_BUTTON_BOUNDS: {
+            if (size != sizeof(RECT)) return E_INVALIDARG;
+            // Three 46 x 30 buttons against the right edge of the visible frame.
+            const LONG right = windowRect.right - windowRect.left - inset.right;
+            *static_cast<RECT*>(value) = RECT{right - 3 * 46, inset.top, right, inset.top + 30};
+            return S_OK;
+        }
+        case DWMWA_EXTENDED_FRAME_BOUNDS:
+            if (size != sizeof(RECT)) return E_INVALIDARG;
+            *static_cast<RECT*>(value) = RECT{windowRect.left + inset.left, windowRect.top + inset.top,
+                                              windowRect.right - inset.right, windowRect.bottom - inset.bottom};
+            return S_OK;
+        default:
+            if (!IsSettable(attribute) || size != sizeof(int)) return E_INVALIDARG;
+            *static_cast<int*>(value) = StoredAttribute(window, attribute);
+            return S_OK;
+    }
+}
+
+}  // namespace
+
+extern "C" {
+
+HRESULT WINAPI FakeIsCompositionEnabled(BOOL* enabled) {
+    return Run(L"DwmIsCompositionEnabled", NoArguments(), [&]() -> HRESULT {
+        if (enabled == nullptr) return E_INVALIDARG;
+        *enabled = g_state.composition;
+        return S_OK;
+    });
+}
+
+HRESULT WINAPI FakeEnableComposition(UINT action) {
+    return Run(L"DwmEnableComposition", [&] { return Format(L"action=%u", action); }, [&]() -> HRESULT {
+        if (action != DWM_EC_DISABLECOMPOSITION && action != DWM_EC_ENABLECOMPOSITION) return E_INVALIDARG;
+        g_state.composition = action == DWM_EC_ENABLECOMPOSITION;
+        return S_OK;
+    });
+}
+
+HRESULT WINAPI FakeGetColorizationColor(DWORD* colorization, BOOL* opaqueBlend) {
+    return Run(L"DwmGetColorizationColor", NoArguments(), [&]() -> HRESULT {
+        if (colorization == nullptr || opaqueBlend == nullptr) return E_INVALIDARG;
+        *colorization = g_state.colorization;
+        *opaqueBlend = g_state.opaqueBlend;
+        return S_OK;
+    });
+}
+
+HRESULT WINAPI FakeGetWindowAttribute(HWND window, DWORD attribute, void* value, DWORD size) {
+    return Run(
+        L"DwmGetWindowAttribute",
+        [&] { return Format(L"hwnd=0x%08x attr=%lu size=%lu", Hex(window), attribute, size); },
+        [&] { return ReadAttribute(window, attribute, value, size); });
+}
+
+HRESULT WINAPI FakeSetWindowAttribute(HWND window, DWORD attribute, const void* value, DWORD size) {
+    return Run(
+        L"DwmSetWindowAttribute",
+        [&] {
+            return Format(L"hwnd=0x%08x attr=%lu value=%ls size=%lu", Hex(window), attribute,
+                          FormatBytes(value, size).c_str(), size);
+        },
+        [&]() -> HRESULT {
+            if (!::IsWindow(window)) return E_HANDLE;
+            if (value == nullptr || !IsSettable(attribute) || size != sizeof(int)) return E_INVALIDARG;
+            const int stored = *static_cast<const int*>(value);
+            if (!IsInRange(attribute, stored)) return E_INVALIDARG;
+            g_state.attributes[window][attribute] = stored;
+            return S_OK;
+        });
+}
+
+HRESULT WINAPI FakeExtendFrameIntoClientArea(HWND window, const MARGINS* margins) {
+    return Run(
+        L"DwmExtendFrameIntoClientArea",
+        [&] {
+            if (margins == nullptr) return Format(L"hwnd=0x%08x margins=null", Hex(window));
+            return Format(L"hwnd=0x%08x left=%d right=%d top=%d bottom=%d", Hex(window), margins->cxLeftWidth,
+                          margins->cxRightWidth, margins->cyTopHeight, margins->cyBottomHeight);
+        },
+        [&]() -> HRESULT {
+            if (!::IsWindow(window)) return E_HANDLE;
+            if (margins == nullptr) return E_INVALIDARG;
+            if (!g_state.composition) return fake_dwm::kCompositionDisabled;
+            return S_OK;
+        });
+}
+
+HRESULT WINAPI FakeEnableBlurBehindWindow(HWND window, const DWM_BLURBEHIND* blurBehind) {
+    return Run(
+        L"DwmEnableBlurBehindWindow",
+        [&] {
+            if (blurBehind == nullptr) return Format(L"hwnd=0x%08x blurBehind=null", Hex(window));
+            std::wstring region = L"none";
+            RECT box{};
+            if (blurBehind->hRgnBlur != nullptr) {
+                region = ::GetRgnBox(blurBehind->hRgnBlur, &box) != ERROR ? FormatRect(box) : L"invalid";
+            }
+            return Format(L"hwnd=0x%08x flags=0x%lx enable=%d region=%ls transitionOnMaximized=%d", Hex(window),
+                          blurBehind->dwFlags, blurBehind->fEnable, region.c_str(),
+                          blurBehind->fTransitionOnMaximized);
+        },
+        [&]() -> HRESULT {
+            if (!::IsWindow(window)) return E_HANDLE;
+            if (blurBehind == nullptr) return E_INVALIDARG;
+            if (!g_state.composition) return fake_dwm::kCompositionDisabled;
+            return S_OK;
+        });
+}
+
+HRESULT WINAPI FakeRegisterThumbnail(HWND destination, HWND source, HTHUMBNAIL* thumbnail) {
+    return Run(
+        L"DwmRegisterThumbnail",
+        [&] { return Format(L"destination=0x%08x source=0x%08x", Hex(destination), Hex(source)); },
+        [&]() -> HRESULT {
+            if (thumbnail == nullptr || !::IsWindow(destination) || !::IsWindow(source)) return E_INVALIDARG;
+            const auto handle = reinterpret_cast<HTHUMBNAIL>(++g_lastThumbnail);
+            g_state.thumbnails[handle] = DWM_THUMBNAIL_PROPERTIES{};
+            *thumbnail = handle;
+            return S_OK;
+        });
+}
+
+HRESULT WINAPI FakeUnregisterThumbnail(HTHUMBNAIL thumbnail) {
+    return Run(
+        L"DwmUnregisterThumbnail", [&] { return Format(L"thumbnail=0x%08x", Hex(thumbnail)); },
+        [&]() -> HRESULT { return g_state.thumbnails.erase(thumbnail) != 0 ? S_OK : E_INVALIDARG; });
+}
+
+HRESULT WINAPI FakeUpdateThumbnailProperties(HTHUMBNAIL thumbnail, const DWM_THUMBNAIL_PROPERTIES* properties) {
+    return Run(
+        L"DwmUpdateThumbnailProperties",
+        [&] {
+            if (properties == nullptr) return Format(L"thumbnail=0x%08x properties=null", Hex(thumbnail));
+            return Format(L"thumbnail=0x%08x flags=0x%lx destination=%ls source=%ls opacity=%u visible=%d "
+                          L"clientAreaOnly=%d",
+                          Hex(thumbnail), properties->dwFlags, FormatRect(properties->rcDestination).c_str(),
+                          FormatRect(properties->rcSource).c_str(), static_cast<unsigned>(properties->opacity),
+                          properties->fVisible, properties->fSourceClientAreaOnly);
+        },
+        [&]() -> HRESULT {
+            const auto found = g_state.thumbnails.find(thumbnail);
+            if (found == g_state.thumbnails.end() || properties == nullptr) return E_INVALIDARG;
+            found->second = *properties;
+            return S_OK;
+        });
+}
+
+void WINAPI FakeDwm_Reset() {
+    Lock lock;
+    try {
+        Restore();
+    } catch (...) {
+    }
+}
+
+void WINAPI FakeDwm_SetComposition(BOOL reported) {
+    Lock lock;
+    g_state.composition = reported;
+}
+
+void WINAPI FakeDwm_SetColorization(DWORD colorization, BOOL opaqueBlend) {
+    Lock lock;
+    g_state.colorization = colorization;
+    g_state.opaqueBlend = opaqueBlend;
+}
+
+void WINAPI FakeDwm_SetFrameInset(int left, int top, int right, int bottom) {
+    Lock lock;
+    g_state.inset = RECT{left, top, right, bottom};
+}
+
+void WINAPI FakeDwm_Fail(const wchar_t* entry, HRESULT result, int count) {
+    Lock lock;
+    try {
+        if (entry == nullptr) return;
+        if (count == 0) {
+            g_state.failures.erase(entry);
+        } else {
+            g_state.failures[entry] = Failure{result, count};
+        }
+    } catch (...) {
+    }
+}
+
+std::size_t WINAPI FakeDwm_GetJournal(wchar_t* buffer, std::size_t capacity) {
+    Lock lock;
+    std::size_t needed = 1;
+    for (const std::wstring& line : g_state.journal) needed += line.size() + 1;
+    if (buffer == nullptr || capacity < needed) return needed;
+    for (const std::wstring& line : g_state.journal) {
+        buffer = std::copy(line.begin(), line.end(), buffer);
+        *buffer++ = L'\n';
+    }
+    *buffer = L'\0';
+    return needed;
+}
+
+void WINAPI FakeDwm_ClearJournal() {
+    Lock lock;
+    g_state.journal.clear();
+}
+
+int WINAPI FakeDwm_ThumbnailCount() {
+    Lock lock;
+    return static_cast<int>(g_state.thumbnails.size());
+}
+
+}  // extern "C"
+
+// The control exports keep the signatures their clients cast to.
+static_assert(std::is_same_v<decltype(&FakeDwm_Reset), fake_dwm::ResetFn>);
+static_assert(std::is_same_v<decltype(&FakeDwm_SetComposition), fake_dwm::SetCompositionFn>);
+static_assert(std::is_same_v<decltype(&FakeDwm_SetColorization), fake_dwm::SetColorizationFn>);
+static_assert(std::is_same_v<decltype(&FakeDwm_SetFrameInset), fake_dwm::SetFrameInsetFn>);
+static_assert(std::is_same_v<decltype(&FakeDwm_Fail), fake_dwm::FailFn>);
+static_assert(std::is_same_v<decltype(&FakeDwm_GetJournal), fake_dwm::GetJournalFn>);
+static_assert(std::is_same_v<decltype(&FakeDwm_ClearJournal), fake_dwm::ClearJournalFn>);
+static_assert(std::is_same_v<decltype(&FakeDwm_ThumbnailCount), fake_dwm::ThumbnailCountFn>);
+
+// extern "C": the C runtime's DLL start-up calls DllMain by its plain name.
+extern "C" BOOL WINAPI DllMain(HINSTANCE, DWORD reason, LPVOID) {
+    if (reason == DLL_PROCESS_ATTACH) {
+        try {
+            ReadEnvironment();
+            Restore();
+        } catch (...) {
+            return FALSE;
+        }
+    }
+    return TRUE;
+}
