@@ -1,0 +1,3 @@
+#include "app/QuilletApp.h"
+
+CQuilletApp theApp;

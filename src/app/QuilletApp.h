@@ -1,0 +1,7 @@
+#pragma once
+#include "framework/WinApp.h"
+
+class CQuilletApp : public CWinAppEx {
+public:
+    BOOL InitInstance() override;
+};

@@ -1,0 +1,169 @@
+#include "QuilletProcess.h"
+
+#include <algorithm>
+#include <optional>
+
+#include "res/resource.h"
+
+namespace e2e {
+namespace {
+
+std::wstring ExecutableDirectory() {
+    wchar_t path[MAX_PATH] = {};
+    ::GetModuleFileNameW(nullptr, path, MAX_PATH);
+    std::wstring directory(path);
+    return directory.substr(0, directory.find_last_of(L"\\/") + 1);
+}
+
+// Sets variables for the child only: restored as soon as the child has its copy.
+class ScopedEnvironment {
+public:
+    explicit ScopedEnvironment(const Environment& environment) {
+        for (const auto& [name, value] : environment) {
+            wchar_t old[4096] = {};
+            const DWORD length = ::GetEnvironmentVariableW(name.c_str(), old, 4096);
+            m_saved.emplace_back(name, length > 0 ? std::optional<std::wstring>(old) : std::nullopt);
+            ::SetEnvironmentVariableW(name.c_str(), value.c_str());
+        }
+    }
+    ~ScopedEnvironment() {
+        for (const auto& [name, value] : m_saved) {
+            ::SetEnvironmentVariableW(name.c_str(), value ? value->c_str() : nullptr);
+        }
+    }
+
+private:
+    std::vector<std::pair<std::wstring, std::optional<std::wstring>>> m_saved;
+};
+
+struct TopLevelSearch {
+    DWORD processId;
+    const std::wstring* caption;
+    HWND except;
+    HWND found;
+};
+
+BOOL CALLBACK FindTopLevel(HWND window, LPARAM lParam) {
+    auto& search = *reinterpret_cast<TopLevelSearch*>(lParam);
+    DWORD processId = 0;
+    ::GetWindowThreadProcessId(window, &processId);
+    if (processId != search.processId || window == search.except || !::IsWindowVisible(window)) return TRUE;
+    wchar_t text[256] = {};
+    ::SendMessageTimeoutW(window, WM_GETTEXT, 256, reinterpret_cast<LPARAM>(text), SMTO_ABORTIFHUNG, 1000, nullptr);
+    if (*search.caption != text) return TRUE;
+    search.found = window;
+    return FALSE;
+}
+
+struct ControlSearch {
+    int id;
+    HWND found;
+};
+
+BOOL CALLBACK FindById(HWND window, LPARAM lParam) {
+    auto& search = *reinterpret_cast<ControlSearch*>(lParam);
+    if (::GetDlgCtrlID(window) != search.id) return TRUE;
+    search.found = window;
+    return FALSE;
+}
+
+}  // namespace
+
+std::wstring ScratchPath(const std::wstring& name) { return ExecutableDirectory() + name; }
+
+QuilletProcess::QuilletProcess(const Environment& environment, const std::wstring& executable) {
+    std::wstring commandLine = L"\"" + ExecutableDirectory() + executable + L"\"";
+    STARTUPINFOW startup{};
+    startup.cb = sizeof(startup);
+    {
+        ScopedEnvironment scoped(environment);
+        if (!::CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                              &m_process)) {
+            return;
+        }
+    }
+    m_main = WaitForTopLevel(L"Velmora", nullptr, 30000);
+    // The dialog is up once the start line is there.
+    if (m_main != nullptr) WaitForLogLines(1, 10000);
+}
+
+QuilletProcess::~QuilletProcess() {
+    if (m_process.hProcess == nullptr) return;
+    DWORD exitCode = 0;
+    if (::WaitForSingleObject(m_process.hProcess, 0) == WAIT_TIMEOUT && !Close(10000, &exitCode)) {
+        ::TerminateProcess(m_process.hProcess, 99);
+        ::WaitForSingleObject(m_process.hProcess, 5000);
+    }
+    ::CloseHandle(m_process.hThread);
+    ::CloseHandle(m_process.hProcess);
+}
+
+HWND QuilletProcess::WaitForTopLevel(const std::wstring& caption, HWND except, DWORD timeoutMs) const {
+    const ULONGLONG deadline = ::GetTickCount64() + timeoutMs;
+    do {
+        TopLevelSearch search{m_process.dwProcessId, &caption, except, nullptr};
+        ::EnumWindows(FindTopLevel, reinterpret_cast<LPARAM>(&search));
+        if (search.found != nullptr) return search.found;
+        ::Sleep(50);
+    } while (::GetTickCount64() < deadline);
+    return nullptr;
+}
+
+HWND QuilletProcess::FindControl(int id) const {
+    if (m_main == nullptr) return nullptr;
+    ControlSearch search{id, nullptr};
+    ::EnumChildWindows(m_main, FindById, reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+std::vector<std::wstring> QuilletProcess::LogLines() const {
+    std::vector<std::wstring> lines;
+    HWND list = FindControl(IDC_LOG_LIST);
+    if (list == nullptr) return lines;
+    const LRESULT count = ::SendMessageW(list, LB_GETCOUNT, 0, 0);
+    for (LRESULT i = 0; i < count; ++i) {
+        const LRESULT length = ::SendMessageW(list, LB_GETTEXTLEN, i, 0);
+        std::wstring text(static_cast<size_t>(std::max<LRESULT>(length, 0)) + 1, L'\0');
+        const LRESULT copied = ::SendMessageW(list, LB_GETTEXT, i, reinterpret_cast<LPARAM>(text.data()));
+        text.resize(copied > 0 ? static_cast<size_t>(copied) : 0);
+        lines.push_back(text);
+    }
+    return lines;
+}
+
+bool QuilletProcess::WaitForLogLines(size_t count, DWORD timeoutMs) const {
+    const ULONGLONG deadline = ::GetTickCount64() + timeoutMs;
+    while (LogLines().size() < count) {
+        if (::GetTickCount64() >= deadline) return false;
+        ::Sleep(20);
+    }
+    return true;
+}
+
+std::wstring QuilletProcess::Text(HWND window) const {
+    wchar_t text[1024] = {};
+    ::SendMessageTimeoutW(window, WM_GETTEXT, 1024, reinterpret_cast<LPARAM>(text), SMTO_ABORTIFHUNG, 2000, nullptr);
+    return text;
+}
+
+bool QuilletProcess::Press(int id) const {
+    HWND button = FindControl(id);
+    DWORD_PTR result = 0;
+    return button != nullptr &&
+           ::SendMessageTimeoutW(button, BM_CLICK, 0, 0, SMTO_ABORTIFHUNG, 10000, &result) != 0;
+}
+
+bool QuilletProcess::SendTimer(HWND window, UINT_PTR timerId) const {
+    DWORD_PTR result = 0;
+    return window != nullptr &&
+           ::SendMessageTimeoutW(window, WM_TIMER, timerId, 0, SMTO_ABORTIFHUNG, 10000, &result) != 0;
+}
+
+bool QuilletProcess::Close(DWORD timeoutMs, DWORD* exitCode) {
+    if (m_main != nullptr) ::PostMessageW(m_main, WM_CLOSE, 0, 0);
+    if (::WaitForSingleObject(m_process.hProcess, timeoutMs) != WAIT_OBJECT_0) return false;
+    ::GetExitCodeProcess(m_process.hProcess, exitCode);
+    return true;
+}
+
+}  // namespace e2e

@@ -1,0 +1,52 @@
+#pragma once
+// Starts the real Quillet.exe and drives it from outside, as a user or another program would.
+#include <windows.h>
+
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace e2e {
+
+using Environment = std::vector<std::pair<std::wstring, std::wstring>>;
+
+class QuilletProcess {
+public:
+    // Extra environment variables for the tool's process only; executable names a copy of the
+    // tool in the test's directory (Wine's per-program settings go by the executable's name).
+    explicit QuilletProcess(const Environment& environment = {}, const std::wstring& executable = L"Quillet.exe");
+    ~QuilletProcess();
+    QuilletProcess(const QuilletProcess&) = delete;
+    QuilletProcess& operator=(const QuilletProcess&) = delete;
+
+    // The main dialog, once it has shown up; null when it did not within the time-out.
+    HWND MainWindow() const { return m_main; }
+    DWORD ProcessId() const { return m_process.dwProcessId; }
+
+    // A top-level window of the tool's process with this caption, other than `except`.
+    HWND WaitForTopLevel(const std::wstring& caption, HWND except, DWORD timeoutMs) const;
+    // A control of the main dialog or of one of its panels.
+    HWND FindControl(int id) const;
+
+    std::vector<std::wstring> LogLines() const;
+    bool WaitForLogLines(size_t count, DWORD timeoutMs) const;
+    std::wstring Text(HWND window) const;
+    std::wstring ControlText(int id) const { return Text(FindControl(id)); }
+
+    // Clicks a button and returns once its handler has run; false when it did not answer.
+    bool Press(int id) const;
+    // Delivers one tick of a timer to a window and returns once it has been handled.
+    bool SendTimer(HWND window, UINT_PTR timerId) const;
+
+    // Asks the dialog to close and waits for the process to end; false on time-out.
+    bool Close(DWORD timeoutMs, DWORD* exitCode);
+
+private:
+    PROCESS_INFORMATION m_process{};
+    HWND m_main = nullptr;
+};
+
+// Where the tests keep files for the tool (a Windows path into the build tree).
+std::wstring ScratchPath(const std::wstring& name);
+
+}  // namespace e2e
