@@ -5,6 +5,7 @@
 
 #include "app/QuilletDlg.h"
 #include "res/resource.h"
+#include "support/WindowTestSupport.h"
 
 class MainDialogHarness {
 public:
@@ -15,15 +16,7 @@ public:
     CQuilletDlg& Dialog() { return m_dialog; }
 
     std::vector<std::wstring> LogLines() const {
-        std::vector<std::wstring> lines;
-        HWND list = ::GetDlgItem(m_dialog.LogPanelWindow(), IDC_LOG_LIST);
-        const int count = static_cast<int>(::SendMessageW(list, LB_GETCOUNT, 0, 0));
-        for (int i = 0; i < count; ++i) {
-            wchar_t buffer[512] = {};
-            ::SendMessageW(list, LB_GETTEXT, i, reinterpret_cast<LPARAM>(buffer));
-            lines.emplace_back(buffer);
-        }
-        return lines;
+        return testsupport::ListBoxLines(::GetDlgItem(m_dialog.LogPanelWindow(), IDC_LOG_LIST));
     }
     std::wstring LastLine() const {
         const auto lines = LogLines();

@@ -4,6 +4,7 @@
 #include <optional>
 
 #include "res/resource.h"
+#include "support/WindowTestSupport.h"
 
 namespace e2e {
 namespace {
@@ -117,18 +118,8 @@ HWND QuilletProcess::FindControl(int id) const {
 }
 
 std::vector<std::wstring> QuilletProcess::LogLines() const {
-    std::vector<std::wstring> lines;
     HWND list = FindControl(IDC_LOG_LIST);
-    if (list == nullptr) return lines;
-    const LRESULT count = ::SendMessageW(list, LB_GETCOUNT, 0, 0);
-    for (LRESULT i = 0; i < count; ++i) {
-        const LRESULT length = ::SendMessageW(list, LB_GETTEXTLEN, i, 0);
-        std::wstring text(static_cast<size_t>(std::max<LRESULT>(length, 0)) + 1, L'\0');
-        const LRESULT copied = ::SendMessageW(list, LB_GETTEXT, i, reinterpret_cast<LPARAM>(text.data()));
-        text.resize(copied > 0 ? static_cast<size_t>(copied) : 0);
-        lines.push_back(text);
-    }
-    return lines;
+    return list != nullptr ? testsupport::ListBoxLines(list) : std::vector<std::wstring>();
 }
 
 bool QuilletProcess::WaitForLogLines(size_t count, DWORD timeoutMs) const {

@@ -40,15 +40,7 @@ public:
     void Click(int id) { ::SendMessageW(Item(id), BM_CLICK, 0, 0); }
 
     std::vector<std::wstring> LogLines() const {
-        std::vector<std::wstring> lines;
-        HWND list = ::GetDlgItem(m_log.m_hWnd, IDC_LOG_LIST);
-        const int count = static_cast<int>(::SendMessageW(list, LB_GETCOUNT, 0, 0));
-        for (int i = 0; i < count; ++i) {
-            wchar_t buffer[512] = {};
-            ::SendMessageW(list, LB_GETTEXT, i, reinterpret_cast<LPARAM>(buffer));
-            lines.emplace_back(buffer);
-        }
-        return lines;
+        return testsupport::ListBoxLines(::GetDlgItem(m_log.m_hWnd, IDC_LOG_LIST));
     }
 
 private:

@@ -29,6 +29,19 @@ std::wstring TextOf(HWND window) {
     return buffer;
 }
 
+std::vector<std::wstring> ListBoxLines(HWND list) {
+    std::vector<std::wstring> lines;
+    const LRESULT count = ::SendMessageW(list, LB_GETCOUNT, 0, 0);
+    for (LRESULT i = 0; i < count; ++i) {
+        const LRESULT length = ::SendMessageW(list, LB_GETTEXTLEN, i, 0);
+        std::wstring text(static_cast<size_t>(length > 0 ? length : 0) + 1, L'\0');
+        const LRESULT copied = ::SendMessageW(list, LB_GETTEXT, i, reinterpret_cast<LPARAM>(text.data()));
+        text.resize(copied > 0 ? static_cast<size_t>(copied) : 0);
+        lines.push_back(text);
+    }
+    return lines;
+}
+
 namespace {
 // The static control that holds a message box's text.
 constexpr int kMessageBoxTextId = 0xFFFF;

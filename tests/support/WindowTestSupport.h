@@ -57,4 +57,7 @@ private:
 // The text of a window, as another program would read it.
 std::wstring TextOf(HWND window);
 
+// Every line of a list box, oldest first; works on another process's list box too.
+std::vector<std::wstring> ListBoxLines(HWND list);
+
 }  // namespace testsupport
