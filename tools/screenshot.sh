@@ -13,6 +13,8 @@ export DISPLAY=${started#* }
 tool=""
 trap 'kill $tool 2>/dev/null || true; sleep 1; kill $xvfb 2>/dev/null || true' EXIT
 
+# A new prefix takes a while to make: not part of the time the tool gets to settle.
+"$here/wine-prefix" "$build/wine-prefix"
 "$here/wine-run" --prefix="$build/wine-prefix" "$build/bin/Quillet.exe" &
 tool=$!
 sleep "$settle"
