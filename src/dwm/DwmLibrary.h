@@ -1,7 +1,10 @@
 #pragma once
 // Late binding of dwmapi.dll: the library is loaded from the system directory at the first
 // call that needs it, and each entry point is looked up at its own first call. Nothing here
-// checks the operating-system version; the wrappers of DwmCalls.h do.
+// checks the operating-system version; the wrappers of DwmCalls.h do. A call that must bypass
+// that check, such as the thumbnail window's update on resize (only reached while a registration
+// made through the wrappers exists), uses Call directly:
+//   dwm::Call(dwm::kUpdateThumbnailProperties, thumbnail, &properties);
 #include <windows.h>
 #include <dwmapi.h>
 
