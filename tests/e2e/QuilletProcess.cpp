@@ -37,25 +37,6 @@ private:
     std::vector<std::pair<std::wstring, std::optional<std::wstring>>> m_saved;
 };
 
-struct TopLevelSearch {
-    DWORD processId;
-    const std::wstring* caption;
-    HWND except;
-    HWND found;
-};
-
-BOOL CALLBACK FindTopLevel(HWND window, LPARAM lParam) {
-    auto& search = *reinterpret_cast<TopLevelSearch*>(lParam);
-    DWORD processId = 0;
-    ::GetWindowThreadProcessId(window, &processId);
-    if (processId != search.processId || window == search.except || !::IsWindowVisible(window)) return TRUE;
-    wchar_t text[256] = {};
-    ::SendMessageTimeoutW(window, WM_GETTEXT, 256, reinterpret_cast<LPARAM>(text), SMTO_ABORTIFHUNG, 1000, nullptr);
-    if (*search.caption != text) return TRUE;
-    search.found = window;
-    return FALSE;
-}
-
 struct ControlSearch {
     int id;
     HWND found;
@@ -102,9 +83,10 @@ QuilletProcess::~QuilletProcess() {
 HWND QuilletProcess::WaitForTopLevel(const std::wstring& caption, HWND except, DWORD timeoutMs) const {
     const ULONGLONG deadline = ::GetTickCount64() + timeoutMs;
     do {
-        TopLevelSearch search{m_process.dwProcessId, &caption, except, nullptr};
-        ::EnumWindows(FindTopLevel, reinterpret_cast<LPARAM>(&search));
-        if (search.found != nullptr) return search.found;
+        HWND found = testsupport::FindVisibleTopLevel(m_process.dwProcessId, [&](HWND window) {
+            return window != except && Text(window) == caption;
+        });
+        if (found != nullptr) return found;
         ::Sleep(50);
     } while (::GetTickCount64() < deadline);
     return nullptr;

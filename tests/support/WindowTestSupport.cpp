@@ -46,23 +46,33 @@ namespace {
 // The static control that holds a message box's text.
 constexpr int kMessageBoxTextId = 0xFFFF;
 
-struct Search {
+bool IsMessageBox(HWND window) {
+    wchar_t className[64] = {};
+    ::GetClassNameW(window, className, 64);
+    return std::wstring(className) == L"#32770" && ::GetDlgItem(window, kMessageBoxTextId) != nullptr;
+}
+
+struct TopLevelSearch {
     DWORD processId;
+    const std::function<bool(HWND)>* match;
     HWND found;
 };
 
-BOOL CALLBACK FindMessageBox(HWND window, LPARAM lParam) {
-    auto& search = *reinterpret_cast<Search*>(lParam);
+BOOL CALLBACK VisitTopLevel(HWND window, LPARAM lParam) {
+    auto& search = *reinterpret_cast<TopLevelSearch*>(lParam);
     DWORD processId = 0;
     ::GetWindowThreadProcessId(window, &processId);
-    if (processId != search.processId || !::IsWindowVisible(window)) return TRUE;
-    wchar_t className[64] = {};
-    ::GetClassNameW(window, className, 64);
-    if (std::wstring(className) != L"#32770" || ::GetDlgItem(window, kMessageBoxTextId) == nullptr) return TRUE;
+    if (processId != search.processId || !::IsWindowVisible(window) || !(*search.match)(window)) return TRUE;
     search.found = window;
     return FALSE;
 }
 }  // namespace
+
+HWND FindVisibleTopLevel(DWORD processId, const std::function<bool(HWND)>& match) {
+    TopLevelSearch search{processId, &match, nullptr};
+    ::EnumWindows(VisitTopLevel, reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
 
 MessageBoxAnswerer::MessageBoxAnswerer() : m_thread([this] { Run(); }) {}
 
@@ -79,21 +89,20 @@ std::vector<MessageBoxAnswerer::Answered> MessageBoxAnswerer::Answers() const {
 void MessageBoxAnswerer::Run() {
     HWND answered = nullptr;
     while (!m_stop) {
-        Search search{::GetCurrentProcessId(), nullptr};
-        ::EnumWindows(FindMessageBox, reinterpret_cast<LPARAM>(&search));
-        if (search.found != nullptr && search.found != answered) {
+        HWND found = FindVisibleTopLevel(::GetCurrentProcessId(), IsMessageBox);
+        if (found != nullptr && found != answered) {
             HWND icon = nullptr;
-            for (HWND child = ::GetWindow(search.found, GW_CHILD); child; child = ::GetWindow(child, GW_HWNDNEXT)) {
+            for (HWND child = ::GetWindow(found, GW_CHILD); child; child = ::GetWindow(child, GW_HWNDNEXT)) {
                 if ((::GetWindowLongW(child, GWL_STYLE) & SS_TYPEMASK) == SS_ICON) icon = child;
             }
-            Answered answer{TextOf(search.found), TextOf(::GetDlgItem(search.found, kMessageBoxTextId)),
+            Answered answer{TextOf(found), TextOf(::GetDlgItem(found, kMessageBoxTextId)),
                             icon != nullptr};
             {
                 std::lock_guard<std::mutex> lock(m_lock);
                 m_answers.push_back(answer);
             }
-            ::PostMessageW(search.found, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
-            answered = search.found;
+            ::PostMessageW(found, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+            answered = found;
         }
         std::this_thread::sleep_for(std::chrono::milliseconds(50));
     }

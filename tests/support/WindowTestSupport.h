@@ -57,6 +57,9 @@ private:
 // The text of a window, as another program would read it.
 std::wstring TextOf(HWND window);
 
+// The first visible top-level window of the process that `match` accepts, or null.
+HWND FindVisibleTopLevel(DWORD processId, const std::function<bool(HWND)>& match);
+
 // Every line of a list box, oldest first; works on another process's list box too.
 std::vector<std::wstring> ListBoxLines(HWND list);
 
