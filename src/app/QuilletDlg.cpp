@@ -86,13 +86,18 @@ void CQuilletDlg::AppendAboutMenuItem() {
 // Each panel gets its links only once its own creation is over, so nothing it reports while
 // it initialises reaches the log: the first line is always the start line.
 void CQuilletDlg::CreatePanels() {
-    // The thumbnail window is created here first, hidden.
+    m_thumbnailDlg.Create(m_hWnd);
+    m_thumbnailDlg.ShowWindow(SW_HIDE);
     m_logDlg.Create(m_hWnd);
     m_logDlg.ShowWindow(SW_SHOW);
     m_dwmDlg.Create(m_hWnd);
     m_dwmDlg.m_pLogDlg = &m_logDlg;
     m_dwmDlg.ShowWindow(SW_SHOW);
-    // The window inspector follows.
+    m_controlDlg.Create(m_hWnd);
+    m_controlDlg.m_pLogDlg = &m_logDlg;
+    m_controlDlg.m_pThumbnailDlg = &m_thumbnailDlg;
+    m_thumbnailDlg.m_pListener = &m_controlDlg;
+    m_controlDlg.ShowWindow(SW_SHOW);
 }
 
 void CQuilletDlg::OnDestroy() {
@@ -101,7 +106,12 @@ void CQuilletDlg::OnDestroy() {
     // Writers are detached and destroyed before the log panel; the thumbnail window goes last.
     m_dwmDlg.m_pLogDlg = nullptr;
     m_dwmDlg.DestroyWindow();
+    m_controlDlg.m_pLogDlg = nullptr;
+    if (m_controlDlg.m_pThumbnailDlg != nullptr) m_controlDlg.m_pThumbnailDlg->m_pListener = nullptr;
+    m_controlDlg.m_pThumbnailDlg = nullptr;
+    m_controlDlg.DestroyWindow();
     m_logDlg.DestroyWindow();
+    m_thumbnailDlg.DestroyWindow();
 }
 
 LRESULT CQuilletDlg::OnSysCommand(WPARAM command, LPARAM) {
@@ -146,10 +156,25 @@ LRESULT CQuilletDlg::OnNcRenderingChanged(WPARAM renderingEnabled, LPARAM) {
 
 void CQuilletDlg::OnMove() {
     Default();
-    // The thumbnail window follows here once it exists.
+    // A move during creation comes before the thumbnail window exists.
+    if (::IsWindow(m_hWnd) && ::IsWindow(m_thumbnailDlg.m_hWnd)) PlaceThumbnailWindow();
 }
 
-void CQuilletDlg::OnTimer(UINT_PTR) {
-    // Timer 102 places the thumbnail window here once it exists.
+// Also while hidden, so that it shows up in place.
+void CQuilletDlg::OnTimer(UINT_PTR timerId) {
+    if (timerId == kPlacementTimerId) PlaceThumbnailWindow();
     Default();
+}
+
+// Visible frames meet: the thumbnail window's invisible left and top borders are added back.
+void CQuilletDlg::PlaceThumbnailWindow() {
+    RECT main{};
+    GetWindowBounds(m_hWnd, &main);
+    RECT thumbnail{};
+    GetWindowBounds(m_thumbnailDlg.m_hWnd, &thumbnail);
+    RECT window{};
+    ::GetWindowRect(m_thumbnailDlg.m_hWnd, &window);
+    ::MoveWindow(m_thumbnailDlg.m_hWnd, main.right + (window.left - thumbnail.left),
+                 main.top + (window.top - thumbnail.top), window.right - window.left, window.bottom - window.top,
+                 TRUE);
 }

@@ -6,8 +6,10 @@
 
 #include "app/HomePageLink.h"
 #include "framework/Dialog.h"
+#include "inspector/ControlDlg.h"
 #include "log/LogDlg.h"
 #include "status/DwmDlg.h"
+#include "thumbnail/ThumbnailDlg.h"
 
 class CQuilletDlg : public CDialog, public HomePageLinkHandler<CQuilletDlg> {
 public:
@@ -19,6 +21,11 @@ public:
     HWND LogPanelWindow() const { return m_logDlg.m_hWnd; }
     CDwmDlg& StatusPanel() { return m_dwmDlg; }
     CLogDlg& LogPanel() { return m_logDlg; }
+    CControlDlg& InspectorPanel() { return m_controlDlg; }
+    CThumbnailDlg& ThumbnailWindow() { return m_thumbnailDlg; }
+
+    // Docks the thumbnail window's visible frame to this dialog's visible right edge, tops level.
+    void PlaceThumbnailWindow();
 
 protected:
     BOOL OnInitDialog() override;
@@ -40,7 +47,9 @@ private:
 
     HICON m_hIcon = nullptr;
     CDwmDlg m_dwmDlg;
+    CControlDlg m_controlDlg;
     CLogDlg m_logDlg;
+    CThumbnailDlg m_thumbnailDlg;
 };
 
 // The log lines of the four DWM notifications, exactly as the log shows them.

@@ -5,6 +5,8 @@
 #include <windows.h>
 #include <dwmapi.h>
 
+#include "framework/Handles.h"
+
 // The layer's own refusal value.
 constexpr HRESULT kDwmNotSupported = -1;
 
@@ -48,3 +50,14 @@ HRESULT EnableBlurBehindWindow(HWND window, const DWM_BLURBEHIND* blurBehind);
 
 // The window's extended frame bounds where the DWM gives them, else its window rectangle.
 void GetWindowBounds(HWND window, RECT* bounds);
+
+namespace dwm {
+struct ThumbnailTraits {
+    using Handle = HTHUMBNAIL;
+    static constexpr HTHUMBNAIL Invalid() { return nullptr; }
+    // Unregistration failures have no remedy: the handle is gone either way.
+    static void Close(HTHUMBNAIL thumbnail) { ::UnregisterThumbnail(thumbnail); }
+};
+// A thumbnail registration, unregistered through the gated wrapper when its owner lets go.
+using UniqueThumbnail = fw::UniqueHandle<ThumbnailTraits>;
+}  // namespace dwm

@@ -79,6 +79,8 @@ void CDialog::OnOK() {
 
 void CDialog::OnCancel() { EndDialog(IDCANCEL); }
 
+void CDialog::PlaceAfterInit() { CenterPopup(m_hWnd); }
+
 std::optional<LRESULT> CDialog::OnMessageTable(UINT, WPARAM, LPARAM) { return std::nullopt; }
 
 LRESULT CDialog::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
@@ -131,7 +133,7 @@ INT_PTR CALLBACK CDialog::DialogProc(HWND window, UINT message, WPARAM, LPARAM l
     dialog->Attach(window);
     try {
         const BOOL result = dialog->OnInitDialog();
-        CenterPopup(window);
+        dialog->PlaceAfterInit();
         return result;
     } catch (...) {
         return TRUE;  // nothing may unwind into the system's code

@@ -38,6 +38,8 @@ protected:
     virtual void DoDataExchange(CDataExchange& dx);
     virtual void OnOK();
     virtual void OnCancel();
+    // Runs right after OnInitDialog: a popup is centred over its owner, a child keeps its place.
+    virtual void PlaceAfterInit();
 
     // The normal window procedure: the class's message table, then OK/Cancel, then default processing.
     virtual LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam);

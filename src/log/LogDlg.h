@@ -3,7 +3,7 @@
 #include <string>
 
 #include "framework/Controls.h"
-#include "log/PanelDlg.h"
+#include "framework/PanelDlg.h"
 
 class CLogDlg : public CPanelDlg {
 public:

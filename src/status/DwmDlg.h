@@ -6,7 +6,7 @@
 #include <string>
 
 #include "log/LogDlg.h"
-#include "log/PanelDlg.h"
+#include "framework/PanelDlg.h"
 
 class CDwmDlg : public CPanelDlg {
 public:

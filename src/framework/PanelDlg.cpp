@@ -1,4 +1,4 @@
-#include "log/PanelDlg.h"
+#include "framework/PanelDlg.h"
 
 #include <algorithm>
 
