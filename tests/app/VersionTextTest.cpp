@@ -125,16 +125,19 @@ TEST(ProductVersionText, AMissingValueUnderTheFirstTranslationGivesAnEmptyTextFo
 }
 
 TEST(ProductVersionText, AValueLongerThanTheBufferIsCutAndTerminated) {
-    VersionFileSeam file;
-    file.ServeBlock(IDV_LONG_VERSION);
     std::wstring digits;
     for (int i = 0; i < LONG_VERSION_LENGTH; ++i) digits += static_cast<wchar_t>(L'0' + i % 10);
-
-    const wchar_t* text = GetProductVersionText();
-    // 255 characters and the terminator fill the 256-character buffer exactly.
-    ASSERT_EQ(std::wcslen(text), 255u);
-    EXPECT_EQ(std::wstring(text), L"Ver.:" + digits.substr(0, 250));
-    EXPECT_EQ(VersionTextReadyFlag(), 1);
+    // 255 characters and the terminator fill the 256-character buffer exactly: a text one longer
+    // is cut by one, a text that just fits is kept whole.
+    for (const int block : {IDV_LONG_VERSION, IDV_ONE_OVER_VERSION, IDV_FITTING_VERSION}) {
+        SCOPED_TRACE(block);
+        VersionFileSeam file;
+        file.ServeBlock(block);
+        const wchar_t* text = GetProductVersionText();
+        ASSERT_EQ(std::wcslen(text), 255u);
+        EXPECT_EQ(std::wstring(text), L"Ver.:" + digits.substr(0, 250));
+        EXPECT_EQ(VersionTextReadyFlag(), 1);
+    }
 }
 
 }  // namespace

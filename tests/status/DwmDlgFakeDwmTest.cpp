@@ -230,3 +230,20 @@ TEST_F(StatusPanelFakeDwmTest, FailingSwitchesLogTheirResultAndChangeNothingElse
 }
 
 }  // namespace
+
+namespace {
+
+// The one test that lets the system deliver the refresh timer: the others send WM_TIMER themselves.
+TEST_F(StatusPanelFakeDwmTest, TheRealTimerRefreshesTheReadOutsWithinASecond) {
+    m_dwm.SetColorization(0x80FF8000, FALSE);
+    StatusPanelHarness status;
+    ASSERT_TRUE(status.Create());
+    m_dwm.SetColorization(0xFF0A0B0C, TRUE);
+    const ULONGLONG start = ::GetTickCount64();
+    ASSERT_TRUE(testsupport::PumpUntil(
+        [&] { return status.Colorization() == L"alpha=255, R=10, G=11, B=12, opaque blend=TRUE"; }, 3000));
+    // One period and some slack for a loaded machine; a ten-second period cannot pass.
+    EXPECT_LE(::GetTickCount64() - start, 2000u);
+}
+
+}  // namespace

@@ -2,6 +2,7 @@
 // does and the journal formats. Exported names come from fake_dwmapi.def, so the functions here
 // carry their own names and do not clash with the SDK's declarations.
 #include <windows.h>
+#include <commctrl.h>
 #include <dwmapi.h>
 
 #include "FakeDwmControl.h"
@@ -41,6 +42,8 @@ struct State {
     std::map<std::wstring, Failure> failures;
     std::map<HWND, std::map<DWORD, int>> attributes;
     std::map<HTHUMBNAIL, DWM_THUMBNAIL_PROPERTIES> thumbnails;
+    // Destination and source of each registration, for the picture the fake paints.
+    std::map<HTHUMBNAIL, std::pair<HWND, HWND>> thumbnailWindows;
     std::vector<std::wstring> journal;
 };
 
@@ -328,6 +331,57 @@ HRESULT WINAPI FakeEnableBlurBehindWindow(HWND window, const DWM_BLURBEHIND* blu
         });
 }
 
+// So that pictures of a thumbnail window show something under Wine, whose DWM draws nothing:
+// after the window's own painting, each visible thumbnail copies the source's part of the screen.
+constexpr UINT_PTR kPaintSubclassId = 0xD3;
+
+struct Picture {
+    HWND source;
+    RECT sourceRect;
+    RECT destination;
+};
+
+LRESULT CALLBACK PaintThumbnails(HWND window, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR) {
+    const LRESULT result = ::DefSubclassProc(window, message, wParam, lParam);
+    if (message != WM_PAINT) return result;
+    std::vector<Picture> pictures;
+    {
+        Lock lock;
+        for (const auto& [handle, windows] : g_state.thumbnailWindows) {
+            const DWM_THUMBNAIL_PROPERTIES& properties = g_state.thumbnails[handle];
+            if (windows.first == window && properties.fVisible) {
+                pictures.push_back({windows.second, properties.rcSource, properties.rcDestination});
+            }
+        }
+    }
+    HDC screen = ::GetDC(nullptr);
+    HDC dc = ::GetDC(window);
+    for (const Picture& picture : pictures) {
+        RECT source{};
+        ::GetWindowRect(picture.source, &source);
+        ::SetStretchBltMode(dc, HALFTONE);
+        ::StretchBlt(dc, picture.destination.left, picture.destination.top,
+                     picture.destination.right - picture.destination.left,
+                     picture.destination.bottom - picture.destination.top, screen,
+                     source.left + picture.sourceRect.left, source.top + picture.sourceRect.top,
+                     picture.sourceRect.right - picture.sourceRect.left,
+                     picture.sourceRect.bottom - picture.sourceRect.top, SRCCOPY);
+    }
+    ::ReleaseDC(window, dc);
+    ::ReleaseDC(nullptr, screen);
+    return result;
+}
+
+// Only what the flags name changes, as with the real DWM.
+void MergeProperties(DWM_THUMBNAIL_PROPERTIES& into, const DWM_THUMBNAIL_PROPERTIES& from) {
+    if (from.dwFlags & DWM_TNP_RECTDESTINATION) into.rcDestination = from.rcDestination;
+    if (from.dwFlags & DWM_TNP_RECTSOURCE) into.rcSource = from.rcSource;
+    if (from.dwFlags & DWM_TNP_OPACITY) into.opacity = from.opacity;
+    if (from.dwFlags & DWM_TNP_VISIBLE) into.fVisible = from.fVisible;
+    if (from.dwFlags & DWM_TNP_SOURCECLIENTAREAONLY) into.fSourceClientAreaOnly = from.fSourceClientAreaOnly;
+    into.dwFlags |= from.dwFlags;
+}
+
 HRESULT WINAPI FakeRegisterThumbnail(HWND destination, HWND source, HTHUMBNAIL* thumbnail) {
     return Run(
         L"DwmRegisterThumbnail",
@@ -336,6 +390,8 @@ HRESULT WINAPI FakeRegisterThumbnail(HWND destination, HWND source, HTHUMBNAIL* 
             if (thumbnail == nullptr || !::IsWindow(destination) || !::IsWindow(source)) return E_INVALIDARG;
             const auto handle = reinterpret_cast<HTHUMBNAIL>(++g_lastThumbnail);
             g_state.thumbnails[handle] = DWM_THUMBNAIL_PROPERTIES{};
+            g_state.thumbnailWindows[handle] = {destination, source};
+            ::SetWindowSubclass(destination, PaintThumbnails, kPaintSubclassId, 0);
             *thumbnail = handle;
             return S_OK;
         });
@@ -344,7 +400,12 @@ HRESULT WINAPI FakeRegisterThumbnail(HWND destination, HWND source, HTHUMBNAIL* 
 HRESULT WINAPI FakeUnregisterThumbnail(HTHUMBNAIL thumbnail) {
     return Run(
         L"DwmUnregisterThumbnail", [&] { return Format(L"thumbnail=0x%08x", Hex(thumbnail)); },
-        [&]() -> HRESULT { return g_state.thumbnails.erase(thumbnail) != 0 ? S_OK : E_INVALIDARG; });
+        [&]() -> HRESULT {
+            if (g_state.thumbnails.erase(thumbnail) == 0) return E_INVALIDARG;
+            ::InvalidateRect(g_state.thumbnailWindows[thumbnail].first, nullptr, TRUE);
+            g_state.thumbnailWindows.erase(thumbnail);
+            return S_OK;
+        });
 }
 
 HRESULT WINAPI FakeUpdateThumbnailProperties(HTHUMBNAIL thumbnail, const DWM_THUMBNAIL_PROPERTIES* properties) {
@@ -361,7 +422,8 @@ HRESULT WINAPI FakeUpdateThumbnailProperties(HTHUMBNAIL thumbnail, const DWM_THU
         [&]() -> HRESULT {
             const auto found = g_state.thumbnails.find(thumbnail);
             if (found == g_state.thumbnails.end() || properties == nullptr) return E_INVALIDARG;
-            found->second = *properties;
+            MergeProperties(found->second, *properties);
+            ::InvalidateRect(g_state.thumbnailWindows[thumbnail].first, nullptr, TRUE);
             return S_OK;
         });
 }
