@@ -1,6 +1,11 @@
 #include "QuilletProcess.h"
 
+#include <commctrl.h>
+
 #include <algorithm>
+#include <cstddef>
+#include <filesystem>
+#include <fstream>
 #include <optional>
 
 #include "res/resource.h"
@@ -49,9 +54,42 @@ BOOL CALLBACK FindById(HWND window, LPARAM lParam) {
     return FALSE;
 }
 
+// List-view messages carry pointers that nothing marshals between processes: `data` travels
+// through a copy in the tool's own memory; `prepare` learns the copy's address before it is made.
+template <typename T, typename Prepare>
+bool SendThroughCopy(HANDLE process, HWND window, UINT message, WPARAM wParam, T& data, Prepare prepare) {
+    char* copy = static_cast<char*>(
+        ::VirtualAllocEx(process, nullptr, sizeof data, MEM_RESERVE | MEM_COMMIT, PAGE_READWRITE));
+    if (copy == nullptr) return false;
+    prepare(copy);
+    DWORD_PTR result = 0;
+    const bool ok = ::WriteProcessMemory(process, copy, &data, sizeof data, nullptr) &&
+                    ::SendMessageTimeoutW(window, message, wParam, reinterpret_cast<LPARAM>(copy), SMTO_ABORTIFHUNG,
+                                          10000, &result) != 0 &&
+                    ::ReadProcessMemory(process, copy, &data, sizeof data, nullptr);
+    ::VirtualFreeEx(process, copy, 0, MEM_RELEASE);
+    return ok && result != 0;
+}
+
 }  // namespace
 
+bool ClickAt(POINT screen) {
+    if (!::SetCursorPos(screen.x, screen.y)) return false;
+    INPUT inputs[2] = {};
+    inputs[0].type = inputs[1].type = INPUT_MOUSE;
+    inputs[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
+    inputs[1].mi.dwFlags = MOUSEEVENTF_LEFTUP;
+    return ::SendInput(2, inputs, sizeof(INPUT)) == 2;
+}
+
 std::wstring ScratchPath(const std::wstring& name) { return ExecutableDirectory() + name; }
+
+std::vector<std::string> ReadLines(const std::wstring& path) {
+    std::vector<std::string> lines;
+    std::ifstream file{std::filesystem::path(path)};
+    for (std::string line; std::getline(file, line);) lines.push_back(line);
+    return lines;
+}
 
 QuilletProcess::QuilletProcess(const Environment& environment, const std::wstring& executable) {
     std::wstring commandLine = L"\"" + ExecutableDirectory() + executable + L"\"";
@@ -119,11 +157,32 @@ std::wstring QuilletProcess::Text(HWND window) const {
     return text;
 }
 
-bool QuilletProcess::Press(int id) const {
-    HWND button = FindControl(id);
+bool QuilletProcess::Press(int id) const { return Press(FindControl(id)); }
+
+bool QuilletProcess::Press(HWND button) const {
     DWORD_PTR result = 0;
     return button != nullptr &&
            ::SendMessageTimeoutW(button, BM_CLICK, 0, 0, SMTO_ABORTIFHUNG, 10000, &result) != 0;
+}
+
+std::wstring QuilletProcess::ListCell(HWND list, int row, int column) const {
+    struct Cell {
+        LVITEMW item;
+        wchar_t text[260];
+    } cell{};
+    cell.item.iSubItem = column;
+    cell.item.cchTextMax = 259;
+    SendThroughCopy(m_process.hProcess, list, LVM_GETITEMTEXTW, static_cast<WPARAM>(row), cell,
+                    [&](char* copy) { cell.item.pszText = reinterpret_cast<LPWSTR>(copy + offsetof(Cell, text)); });
+    return cell.text;
+}
+
+RECT QuilletProcess::ListRowOnScreen(HWND list, int row) const {
+    RECT rect{LVIR_BOUNDS, 0, 0, 0};
+    const bool given =
+        SendThroughCopy(m_process.hProcess, list, LVM_GETITEMRECT, static_cast<WPARAM>(row), rect, [](char*) {});
+    ::MapWindowPoints(list, nullptr, reinterpret_cast<POINT*>(&rect), 2);
+    return given ? rect : RECT{};
 }
 
 bool QuilletProcess::SendTimer(HWND window, UINT_PTR timerId) const {

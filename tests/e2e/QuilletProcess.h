@@ -35,6 +35,12 @@ public:
 
     // Clicks a button and returns once its handler has run; false when it did not answer.
     bool Press(int id) const;
+    bool Press(HWND button) const;
+
+    // A cell of a list view of the tool, and a row's rectangle on the screen (empty when not given).
+    std::wstring ListCell(HWND list, int row, int column) const;
+    RECT ListRowOnScreen(HWND list, int row) const;
+
     // Delivers one tick of a timer to a window and returns once it has been handled.
     bool SendTimer(HWND window, UINT_PTR timerId) const;
 
@@ -46,7 +52,12 @@ private:
     HWND m_main = nullptr;
 };
 
+// A real left click of the mouse at a point of the screen.
+bool ClickAt(POINT screen);
+
 // Where the tests keep files for the tool (a Windows path into the build tree).
 std::wstring ScratchPath(const std::wstring& name);
+// A text file's lines (the fake DWM's journal); none when it cannot be read.
+std::vector<std::string> ReadLines(const std::wstring& path);
 
 }  // namespace e2e
