@@ -7,7 +7,7 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 build=${1:-$root/build}
 
 "$root/tools/setup.sh"
-cmake -S "$root" -B "$build" -G Ninja --toolchain "$root/cmake/mingw-w64-x86_64.cmake" >/dev/null
+cmake -S "$root" --preset mingw -B "$build" >/dev/null
 cmake --build "$build" --target Quillet
 
 if [ -n "${DISPLAY:-}" ] && xdpyinfo >/dev/null 2>&1; then

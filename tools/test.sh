@@ -1,12 +1,20 @@
 #!/bin/sh
-# Installs what is missing, builds everything and runs every test under Wine and Xvfb.
-#   tools/test.sh [build-dir]
+# Installs what is missing, builds everything with MinGW-w64 GCC and runs every test under Wine
+# and Xvfb; then builds everything again with clang, warnings as errors, standing in for the
+# MSVC build that cannot run here.
+#   tools/test.sh [build-dir [clang-build-dir]]
+# The build directories default to the presets' (build/ and build-clang/); a build-dir given
+# alone gets its clang build beside it, in build-dir-clang.
 set -eu
 root=$(cd "$(dirname "$0")/.." && pwd)
-build=${1:-$root/build}
+# Absolute: Wine takes no relative prefix.
+mkdir -p "${1:-$root/build}"
+build=$(cd "${1:-$root/build}" && pwd)
+clang_build=${2:-$build-clang}
 
 "$root/tools/setup.sh"
-cmake -S "$root" -B "$build" -G Ninja --toolchain "$root/cmake/mingw-w64-x86_64.cmake"
+# -B overrides the preset's build directory.
+cmake -S "$root" --preset mingw -B "$build"
 cmake --build "$build"
 
 # One display for the whole run; every test's Wine draws on it.
@@ -16,5 +24,8 @@ export DISPLAY=${started#* }
 
 # The prefix is made before the tests run in parallel.
 "$root/tools/wine-prefix" "$build/wine-prefix"
-cd "$build"
-ctest --output-on-failure -j2
+ctest --test-dir "$build" --output-on-failure -j2
+
+# The program and every test must compile cleanly with a second compiler; building is the check.
+cmake -S "$root" --preset clang -B "$clang_build"
+cmake --build "$clang_build"
