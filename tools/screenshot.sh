@@ -4,7 +4,7 @@
 set -eu
 here=$(cd "$(dirname "$0")" && pwd)
 build=$(cd "${1:-$here/../build}" && pwd)
-out=${2:-$here/../docs/screenshot.png}
+out=${2:-$build/screenshot.png}
 settle=${3:-4}
 
 started=$("$here/xvfb-start" 1280x900)

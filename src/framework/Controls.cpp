@@ -2,6 +2,24 @@
 
 #include <vector>
 
+namespace fw {
+
+int ScaleToDpi(HWND window, int pixelsAt96Dpi) {
+    // GetDpiForWindow exists from Windows 10 on; before it, the system DPI is every window's.
+    using GetDpiForWindowFn = UINT(WINAPI*)(HWND);
+    static const auto getDpiForWindow = reinterpret_cast<GetDpiForWindowFn>(reinterpret_cast<void (*)()>(
+        ::GetProcAddress(::GetModuleHandleW(L"user32.dll"), "GetDpiForWindow")));
+    int dpi = getDpiForWindow != nullptr ? static_cast<int>(getDpiForWindow(window)) : 0;
+    if (dpi <= 0) {
+        HDC dc = ::GetDC(window);
+        dpi = ::GetDeviceCaps(dc, LOGPIXELSX);
+        ::ReleaseDC(window, dc);
+    }
+    return dpi > 0 ? ::MulDiv(pixelsAt96Dpi, dpi, 96) : pixelsAt96Dpi;
+}
+
+}  // namespace fw
+
 int CListBox::AddString(const std::wstring& text) const {
     return static_cast<int>(Send(LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text.c_str())));
 }

@@ -16,6 +16,11 @@ public:
     HWND m_hWnd = nullptr;
 };
 
+namespace fw {
+// A length given in pixels at 96 DPI, in the pixels of the window's DPI.
+int ScaleToDpi(HWND window, int pixelsAt96Dpi);
+}  // namespace fw
+
 class CListBox : public CWndControl {
 public:
     int AddString(const std::wstring& text) const;

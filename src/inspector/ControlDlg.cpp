@@ -77,9 +77,10 @@ std::optional<LRESULT> CControlDlg::OnMessageTable(UINT message, WPARAM wParam, 
 BOOL CControlDlg::OnInitDialog() {
     CPanelDlg::OnInitDialog();
     m_listWindows.SetExtendedStyle(LVS_EX_FULLROWSELECT);
-    m_listWindows.InsertColumn(0, L"Title", LVCFMT_LEFT, 200);
-    m_listWindows.InsertColumn(1, L"WinHandle", LVCFMT_LEFT, 100);
-    m_listWindows.InsertColumn(2, L"", LVCFMT_LEFT, 10);
+    // Widths in pixels at 96 DPI; the text they must hold grows with the DPI.
+    m_listWindows.InsertColumn(0, L"Title", LVCFMT_LEFT, fw::ScaleToDpi(m_hWnd, 200));
+    m_listWindows.InsertColumn(1, L"WinHandle", LVCFMT_LEFT, fw::ScaleToDpi(m_hWnd, 100));
+    m_listWindows.InsertColumn(2, L"", LVCFMT_LEFT, fw::ScaleToDpi(m_hWnd, 10));
     RebuildWindowEntries();
     FillWindowList();
     SelectFirstWindow();

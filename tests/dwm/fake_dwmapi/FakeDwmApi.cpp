@@ -31,6 +31,7 @@ struct InitialState {
     BOOL composition = TRUE;
     DWORD colorization = 0xC40078D7;
     BOOL opaqueBlend = FALSE;
+    RECT inset{7, 0, 7, 7};
     std::map<std::wstring, Failure> failures;
 };
 
@@ -122,6 +123,10 @@ void ReadEnvironment() {
     if (auto value = Environment(L"FAKE_DWM_OPAQUE")) g_initial.opaqueBlend = static_cast<BOOL>(ParseNumber(*value));
     if (auto value = Environment(L"FAKE_DWM_FAIL")) g_initial.failures = ParseFailures(*value);
     if (auto value = Environment(L"FAKE_DWM_JOURNAL")) g_journalPath = *value;
+    if (auto value = Environment(L"FAKE_DWM_FRAME_INSET")) {
+        RECT& inset = g_initial.inset;
+        std::swscanf(value->c_str(), L"%ld,%ld,%ld,%ld", &inset.left, &inset.top, &inset.right, &inset.bottom);
+    }
 }
 
 void Restore() {
@@ -129,6 +134,7 @@ void Restore() {
     g_state.composition = g_initial.composition;
     g_state.colorization = g_initial.colorization;
     g_state.opaqueBlend = g_initial.opaqueBlend;
+    g_state.inset = g_initial.inset;
     g_state.failures = g_initial.failures;
 }
 

@@ -40,7 +40,7 @@
 // Environment read when the DLL is loaded (the initial state, restored by FakeDwm_Reset):
 //   FAKE_DWM_COMPOSITION=0|1, FAKE_DWM_COLORIZATION=0xAARRGGBB, FAKE_DWM_OPAQUE=n,
 //   FAKE_DWM_FAIL=DwmEnableComposition=0x80004005,DwmGetColorizationColor=0x80070005 (permanent),
-//   FAKE_DWM_JOURNAL=path of the journal file.
+//   FAKE_DWM_JOURNAL=path of the journal file, FAKE_DWM_FRAME_INSET=left,top,right,bottom.
 #include <windows.h>
 
 #include <cstddef>
