@@ -7,6 +7,31 @@
 
 namespace {
 constexpr UINT_PTR kSubclassId = 1;
+// Marks a modeless popup dialog, whose keyboard the modal loops below must hand to it.
+const wchar_t kModelessPopupProperty[] = L"fw.ModelessPopup";
+
+// Every dialog box's modal loop offers each message here first. Its own dialog handling covers
+// only the modal dialog, so Tab, Enter and Esc in an owned modeless popup are given their dialog
+// meaning here (and work as in any dialog).
+LRESULT CALLBACK ModelessKeyboardHook(int code, WPARAM wParam, LPARAM lParam) {
+    if (code == MSGF_DIALOGBOX && lParam != 0) {
+        MSG* message = reinterpret_cast<MSG*>(lParam);
+        HWND root = message->hwnd != nullptr ? ::GetAncestor(message->hwnd, GA_ROOT) : nullptr;
+        if (root != nullptr && ::GetPropW(root, kModelessPopupProperty) != nullptr &&
+            ::IsDialogMessageW(root, message)) {
+            return TRUE;
+        }
+    }
+    return ::CallNextHookEx(nullptr, code, wParam, lParam);
+}
+
+void RouteKeyboardOfModelessPopup(HWND window) {
+    if (::GetWindowLongW(window, GWL_STYLE) & WS_CHILD) return;
+    ::SetPropW(window, kModelessPopupProperty, window);
+    // One hook for the thread, for as long as it runs.
+    thread_local HHOOK hook = ::SetWindowsHookExW(WH_MSGFILTER, ModelessKeyboardHook, nullptr, ::GetCurrentThreadId());
+    (void)hook;
+}
 
 // A popup dialog opens centred over its owner, or over the work area when it has none, as users
 // of dialog-based tools expect; child dialogs keep their template positions.
@@ -47,7 +72,9 @@ INT_PTR CDialog::DoModal(HWND owner) {
 BOOL CDialog::Create(HWND parent) {
     HWND window = ::CreateDialogParamW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(m_templateId), parent,
                                        DialogProc, reinterpret_cast<LPARAM>(this));
-    return window != nullptr;
+    if (window == nullptr) return FALSE;
+    RouteKeyboardOfModelessPopup(window);
+    return TRUE;
 }
 
 BOOL CDialog::DestroyWindow() {
@@ -110,6 +137,7 @@ void CDialog::Attach(HWND window) {
 }
 
 void CDialog::Detach() {
+    ::RemovePropW(m_hWnd, kModelessPopupProperty);
     ::RemoveWindowSubclass(m_hWnd, SubclassProc, kSubclassId);
     m_hWnd = nullptr;
 }

@@ -159,6 +159,21 @@ TEST(ThumbnailWithFakeDwm, ShowsThePickedWindowDockedBesideTheToolAndIsReleasedA
         [&] { return !::IsWindowVisible(thumbnail) && ::SendMessageW(showBox, BM_GETCHECK, 0, 0) == BST_UNCHECKED; },
         10000));
     ASSERT_TRUE(tool.Press(showBox));
+    // Esc pressed in the thumbnail window closes it too, though the main dialog's modal loop runs.
+    RECT client{};
+    ::GetClientRect(thumbnail, &client);
+    ::MapWindowPoints(thumbnail, nullptr, reinterpret_cast<POINT*>(&client), 2);
+    ASSERT_TRUE(e2e::ClickAt(POINT{(client.left + client.right) / 2, (client.top + client.bottom) / 2}));
+    INPUT esc[2] = {};
+    esc[0].type = esc[1].type = INPUT_KEYBOARD;
+    esc[0].ki.wVk = esc[1].ki.wVk = VK_ESCAPE;
+    esc[1].ki.dwFlags = KEYEVENTF_KEYUP;
+    testsupport::PumpMessages(300);
+    ASSERT_EQ(::SendInput(2, esc, sizeof(INPUT)), 2u);
+    EXPECT_TRUE(testsupport::PumpUntil(
+        [&] { return !::IsWindowVisible(thumbnail) && ::SendMessageW(showBox, BM_GETCHECK, 0, 0) == BST_UNCHECKED; },
+        10000));
+    ASSERT_TRUE(tool.Press(showBox));
     EXPECT_TRUE(::IsWindowVisible(thumbnail)) << "shown again, still registered, when the tool closes";
     DWORD exitCode = 1;
     ASSERT_TRUE(tool.Close(15000, &exitCode));
