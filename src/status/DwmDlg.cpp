@@ -23,7 +23,7 @@ BOOL QueryVersion(OSVERSIONINFOW* info) {
     return ::GetVersionExW(info);
 }
 
-std::wstring Hresult(const wchar_t* format, HRESULT hr) { return fw::Format(format, static_cast<unsigned>(hr)); }
+std::wstring Hresult(const wchar_t* format, HRESULT hr) { return fw::Format(format, fw::Low32(hr)); }
 
 }  // namespace
 
