@@ -1,6 +1,7 @@
 #include "QuilletProcess.h"
 
 #include <commctrl.h>
+#include <tlhelp32.h>
 
 #include <algorithm>
 #include <cstddef>
@@ -119,11 +120,13 @@ QuilletProcess::~QuilletProcess() {
 }
 
 HWND QuilletProcess::WaitForTopLevel(const std::wstring& caption, HWND except, DWORD timeoutMs) const {
+    return WaitForTopLevel([&](HWND window) { return window != except && Text(window) == caption; }, timeoutMs);
+}
+
+HWND QuilletProcess::WaitForTopLevel(const std::function<bool(HWND)>& match, DWORD timeoutMs) const {
     const ULONGLONG deadline = ::GetTickCount64() + timeoutMs;
     do {
-        HWND found = testsupport::FindVisibleTopLevel(m_process.dwProcessId, [&](HWND window) {
-            return window != except && Text(window) == caption;
-        });
+        HWND found = testsupport::FindVisibleTopLevel(m_process.dwProcessId, match);
         if (found != nullptr) return found;
         ::Sleep(50);
     } while (::GetTickCount64() < deadline);
@@ -183,6 +186,27 @@ RECT QuilletProcess::ListRowOnScreen(HWND list, int row) const {
         SendThroughCopy(m_process.hProcess, list, LVM_GETITEMRECT, static_cast<WPARAM>(row), rect, [](char*) {});
     ::MapWindowPoints(list, nullptr, reinterpret_cast<POINT*>(&rect), 2);
     return given ? rect : RECT{};
+}
+
+int QuilletProcess::FindListRow(HWND list, int column, const std::wstring& text) const {
+    const int count = static_cast<int>(::SendMessageW(list, LVM_GETITEMCOUNT, 0, 0));
+    for (int row = 0; row < count; ++row) {
+        if (ListCell(list, row, column) == text) return row;
+    }
+    return -1;
+}
+
+bool QuilletProcess::HasModule(const std::wstring& name) const {
+    const HANDLE snapshot = ::CreateToolhelp32Snapshot(TH32CS_SNAPMODULE, m_process.dwProcessId);
+    if (snapshot == INVALID_HANDLE_VALUE) return false;
+    MODULEENTRY32W module{};
+    module.dwSize = sizeof module;
+    bool found = false;
+    for (BOOL more = ::Module32FirstW(snapshot, &module); more && !found; more = ::Module32NextW(snapshot, &module)) {
+        found = ::lstrcmpiW(module.szModule, name.c_str()) == 0;
+    }
+    ::CloseHandle(snapshot);
+    return found;
 }
 
 bool QuilletProcess::SendTimer(HWND window, UINT_PTR timerId) const {

@@ -2,6 +2,7 @@
 // Starts the real Quillet.exe and drives it from outside, as a user or another program would.
 #include <windows.h>
 
+#include <functional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -25,6 +26,8 @@ public:
 
     // A top-level window of the tool's process with this caption, other than `except`.
     HWND WaitForTopLevel(const std::wstring& caption, HWND except, DWORD timeoutMs) const;
+    // A visible top-level window of the tool's process that `match` accepts.
+    HWND WaitForTopLevel(const std::function<bool(HWND)>& match, DWORD timeoutMs) const;
     // A control of the main dialog or of one of its panels.
     HWND FindControl(int id) const;
 
@@ -40,6 +43,11 @@ public:
     // A cell of a list view of the tool, and a row's rectangle on the screen (empty when not given).
     std::wstring ListCell(HWND list, int row, int column) const;
     RECT ListRowOnScreen(HWND list, int row) const;
+    // The first row whose cell in `column` reads `text`; -1 when there is none.
+    int FindListRow(HWND list, int column, const std::wstring& text) const;
+
+    // Whether the tool's process has loaded a module of this file name (e.g. L"dwmapi.dll").
+    bool HasModule(const std::wstring& name) const;
 
     // Delivers one tick of a timer to a window and returns once it has been handled.
     bool SendTimer(HWND window, UINT_PTR timerId) const;
