@@ -12,6 +12,12 @@ const wchar_t kNotAnInteger[] = L"整数を入力してください。";
 const wchar_t kOutOfRange[] = L"%d から %d までの整数を入力してください。";
 
 bool IsBlank(wchar_t c) { return c == L' ' || c == L'\t'; }
+
+// Writes only a text that differs, as MFC's own exchange does: each write is a window-server round
+// trip in Wine and repaints the control, and panels write their read-outs on every refresh.
+void SetTextIfChanged(HWND control, const std::wstring& text) {
+    if (fw::GetWindowString(control) != text) ::SetWindowTextW(control, text.c_str());
+}
 }  // namespace
 
 namespace fw {
@@ -41,12 +47,26 @@ ParseResult ParseInt(const std::wstring& text, int& value) {
     return ParseResult::Ok;
 }
 
+HWND ControlCache::Find(HWND dialog, int id) {
+    for (auto& [cachedId, window] : m_controls) {
+        if (cachedId != id) continue;
+        // Still this dialog's control with this id: each test is answered inside the process.
+        if (!::IsWindow(window) || ::GetParent(window) != dialog || ::GetDlgCtrlID(window) != id) {
+            window = ::GetDlgItem(dialog, id);
+        }
+        return window;
+    }
+    HWND window = ::GetDlgItem(dialog, id);
+    if (window != nullptr) m_controls.emplace_back(id, window);
+    return window;
+}
+
 }  // namespace fw
 
 void CDataExchange::Fail(int controlId, const std::wstring& message) {
     m_failed = true;
     AfxMessageBox(message);
-    HWND control = ::GetDlgItem(m_hDialog, controlId);
+    HWND control = Control(controlId);
     if (control != nullptr) {
         ::SetFocus(control);
         ::SendMessageW(control, EM_SETSEL, 0, -1);
@@ -55,24 +75,24 @@ void CDataExchange::Fail(int controlId, const std::wstring& message) {
 
 void DDX_Control(CDataExchange& dx, int controlId, CWndControl& control) {
     if (dx.Skipping() || control.m_hWnd != nullptr) return;
-    control.Attach(::GetDlgItem(dx.Dialog(), controlId));
+    control.Attach(dx.Control(controlId));
 }
 
 void DDX_Text(CDataExchange& dx, int controlId, std::wstring& value) {
     if (dx.Skipping()) return;
-    HWND control = ::GetDlgItem(dx.Dialog(), controlId);
+    HWND control = dx.Control(controlId);
     if (dx.m_bSaveAndValidate) {
         value = fw::GetWindowString(control);
     } else {
-        ::SetWindowTextW(control, value.c_str());
+        SetTextIfChanged(control, value);
     }
 }
 
 void DDX_Text(CDataExchange& dx, int controlId, int& value) {
     if (dx.Skipping()) return;
-    HWND control = ::GetDlgItem(dx.Dialog(), controlId);
+    HWND control = dx.Control(controlId);
     if (!dx.m_bSaveAndValidate) {
-        ::SetWindowTextW(control, fw::Format(L"%d", value).c_str());
+        SetTextIfChanged(control, fw::Format(L"%d", value));
         return;
     }
     switch (fw::ParseInt(fw::GetWindowString(control), value)) {
@@ -89,7 +109,7 @@ void DDX_Text(CDataExchange& dx, int controlId, int& value) {
 
 void DDX_Check(CDataExchange& dx, int controlId, int& value) {
     if (dx.Skipping()) return;
-    HWND control = ::GetDlgItem(dx.Dialog(), controlId);
+    HWND control = dx.Control(controlId);
     if (dx.m_bSaveAndValidate) {
         const LRESULT state = ::SendMessageW(control, BM_GETCHECK, 0, 0);
         value = state == BST_CHECKED ? 1 : (state == BST_INDETERMINATE ? 2 : 0);
@@ -108,7 +128,7 @@ bool IsRadioButton(HWND control) {
 
 void DDX_Radio(CDataExchange& dx, int controlId, int& value) {
     if (dx.Skipping()) return;
-    HWND control = ::GetDlgItem(dx.Dialog(), controlId);
+    HWND control = dx.Control(controlId);
     if (control == nullptr) return;
     if (dx.m_bSaveAndValidate) value = -1;
     int index = 0;
@@ -117,8 +137,12 @@ void DDX_Radio(CDataExchange& dx, int controlId, int& value) {
         if (IsRadioButton(control)) {
             if (dx.m_bSaveAndValidate) {
                 if (::SendMessageW(control, BM_GETCHECK, 0, 0) == BST_CHECKED) value = index;
-            } else {
-                ::SendMessageW(control, BM_SETCHECK, index == value ? BST_CHECKED : BST_UNCHECKED, 0);
+            } else if (const WPARAM state = index == value ? BST_CHECKED : BST_UNCHECKED;
+                       ::SendMessageW(control, BM_GETCHECK, 0, 0) != static_cast<LRESULT>(state)) {
+                // Only a change: Wine's comctl32 answers every BM_SETCHECK that checks an automatic
+                // radio button with a walk over all the dialog's controls, some 250 window-server
+                // round trips in the inspector, for each of its six writes at start-up.
+                ::SendMessageW(control, BM_SETCHECK, state, 0);
             }
             ++index;
         }

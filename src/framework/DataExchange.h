@@ -3,14 +3,35 @@
 #include <windows.h>
 
 #include <string>
+#include <utility>
+#include <vector>
 
 class CWndControl;
 
+namespace fw {
+// A dialog's controls by id, kept while the dialog lives. Wine answers every GetDlgItem with a
+// window-server round trip that lists all of the dialog's children; an exchange over twenty
+// controls made twenty of them.
+class ControlCache {
+public:
+    HWND Find(HWND dialog, int id);
+    void Clear() { m_controls.clear(); }
+
+private:
+    std::vector<std::pair<int, HWND>> m_controls;
+};
+}  // namespace fw
+
 class CDataExchange {
 public:
-    CDataExchange(HWND dialog, BOOL saveAndValidate) : m_hDialog(dialog), m_bSaveAndValidate(saveAndValidate) {}
+    CDataExchange(HWND dialog, BOOL saveAndValidate, fw::ControlCache* controls = nullptr)
+        : m_hDialog(dialog), m_bSaveAndValidate(saveAndValidate), m_controls(controls) {}
 
     HWND Dialog() const { return m_hDialog; }
+    // The dialog's control with this id, or null.
+    HWND Control(int id) const {
+        return m_controls != nullptr ? m_controls->Find(m_hDialog, id) : ::GetDlgItem(m_hDialog, id);
+    }
     bool Failed() const { return m_failed; }
     // Once one control has failed, the later members keep their values.
     bool Skipping() const { return m_failed; }
@@ -21,6 +42,7 @@ public:
     const BOOL m_bSaveAndValidate;
 
 private:
+    fw::ControlCache* m_controls;
     bool m_failed = false;
 };
 

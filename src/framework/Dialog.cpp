@@ -1,14 +1,21 @@
 #include "framework/Dialog.h"
 
-#include <commctrl.h>
+#include <algorithm>
+#include <vector>
 
 #include "framework/DataExchange.h"
 #include "framework/WinApp.h"
 
 namespace {
-constexpr UINT_PTR kSubclassId = 1;
-// Marks a modeless popup dialog, whose keyboard the modal loops below must hand to it.
-const wchar_t kModelessPopupProperty[] = L"fw.ModelessPopup";
+// The thread's modeless popups on screen, whose keyboard the modal loops below must hand to them,
+// and the hook that does it. The hook is in only while one is on screen: with it in, Wine makes
+// three window-server round trips for the hook chain on every message a modal loop takes from its
+// queue (each paint of the log among them), and the lookup of a window property made a fourth.
+struct KeyboardRouting {
+    std::vector<HWND> popups;
+    HHOOK hook = nullptr;
+};
+thread_local KeyboardRouting t_routing;
 
 // Every dialog box's modal loop offers each message here first. Its own dialog handling covers
 // only the modal dialog, so Tab, Enter and Esc in an owned modeless popup are given their dialog
@@ -17,7 +24,8 @@ LRESULT CALLBACK ModelessKeyboardHook(int code, WPARAM wParam, LPARAM lParam) {
     if (code == MSGF_DIALOGBOX && lParam != 0) {
         MSG* message = reinterpret_cast<MSG*>(lParam);
         HWND root = message->hwnd != nullptr ? ::GetAncestor(message->hwnd, GA_ROOT) : nullptr;
-        if (root != nullptr && ::GetPropW(root, kModelessPopupProperty) != nullptr &&
+        const std::vector<HWND>& popups = t_routing.popups;
+        if (root != nullptr && std::find(popups.begin(), popups.end(), root) != popups.end() &&
             ::IsDialogMessageW(root, message)) {
             return TRUE;
         }
@@ -25,12 +33,17 @@ LRESULT CALLBACK ModelessKeyboardHook(int code, WPARAM wParam, LPARAM lParam) {
     return ::CallNextHookEx(nullptr, code, wParam, lParam);
 }
 
-void RouteKeyboardOfModelessPopup(HWND window) {
-    if (::GetWindowLongW(window, GWL_STYLE) & WS_CHILD) return;
-    ::SetPropW(window, kModelessPopupProperty, window);
-    // One hook for the thread, for as long as it runs.
-    thread_local HHOOK hook = ::SetWindowsHookExW(WH_MSGFILTER, ModelessKeyboardHook, nullptr, ::GetCurrentThreadId());
-    (void)hook;
+void RouteKeyboard(HWND popup, bool onScreen) {
+    KeyboardRouting& routing = t_routing;
+    const auto at = std::find(routing.popups.begin(), routing.popups.end(), popup);
+    if (onScreen && at == routing.popups.end()) routing.popups.push_back(popup);
+    if (!onScreen && at != routing.popups.end()) routing.popups.erase(at);
+    if (!routing.popups.empty() && routing.hook == nullptr) {
+        routing.hook = ::SetWindowsHookExW(WH_MSGFILTER, ModelessKeyboardHook, nullptr, ::GetCurrentThreadId());
+    } else if (routing.popups.empty() && routing.hook != nullptr) {
+        ::UnhookWindowsHookEx(routing.hook);
+        routing.hook = nullptr;
+    }
 }
 
 // A popup dialog opens centred over its owner, or over the work area when it has none, as users
@@ -62,6 +75,7 @@ CDialog::~CDialog() {
 }
 
 INT_PTR CDialog::DoModal(HWND owner) {
+    m_modeless = false;
     if (owner == nullptr) {
         if (CWinAppEx* app = AfxGetApp(); app != nullptr && app->m_pMainWnd != this) owner = app->MainWindow();
     }
@@ -70,11 +84,10 @@ INT_PTR CDialog::DoModal(HWND owner) {
 }
 
 BOOL CDialog::Create(HWND parent) {
+    m_modeless = true;
     HWND window = ::CreateDialogParamW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(m_templateId), parent,
                                        DialogProc, reinterpret_cast<LPARAM>(this));
-    if (window == nullptr) return FALSE;
-    RouteKeyboardOfModelessPopup(window);
-    return TRUE;
+    return window != nullptr;
 }
 
 BOOL CDialog::DestroyWindow() {
@@ -87,7 +100,7 @@ BOOL CDialog::ShowWindow(int command) { return ::ShowWindow(m_hWnd, command); }
 void CDialog::EndDialog(INT_PTR result) { ::EndDialog(m_hWnd, result); }
 
 BOOL CDialog::UpdateData(BOOL saveAndValidate) {
-    CDataExchange dx(m_hWnd, saveAndValidate);
+    CDataExchange dx(m_hWnd, saveAndValidate, &m_controls);
     DoDataExchange(dx);
     return dx.Failed() ? FALSE : TRUE;
 }
@@ -128,17 +141,29 @@ LRESULT CDialog::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
 
 LRESULT CDialog::Default() {
     if (m_current == nullptr || m_hWnd == nullptr) return 0;
-    return ::DefSubclassProc(m_hWnd, m_current->message, m_current->wParam, m_current->lParam);
+    return ::CallWindowProcW(m_defaultProc, m_hWnd, m_current->message, m_current->wParam, m_current->lParam);
 }
 
+// The object rides in the dialog's own DWLP_USER slot, which is read without leaving the process.
+// comctl32's SetWindowSubclass keeps its data in a window property instead, and Wine fetches a
+// property from the window server: three round trips for every message passed on to Default(),
+// which tripled the server traffic of a log line.
 void CDialog::Attach(HWND window) {
     m_hWnd = window;
-    ::SetWindowSubclass(window, SubclassProc, kSubclassId, reinterpret_cast<DWORD_PTR>(this));
+    m_routesKeyboard = m_modeless && !(::GetWindowLongW(window, GWL_STYLE) & WS_CHILD);
+    ::SetWindowLongPtrW(window, DWLP_USER, reinterpret_cast<LONG_PTR>(this));
+    m_defaultProc = reinterpret_cast<WNDPROC>(
+        ::SetWindowLongPtrW(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&CDialog::SubclassProc)));
 }
 
 void CDialog::Detach() {
-    ::RemovePropW(m_hWnd, kModelessPopupProperty);
-    ::RemoveWindowSubclass(m_hWnd, SubclassProc, kSubclassId);
+    if (m_routesKeyboard) RouteKeyboard(m_hWnd, false);
+    // Another subclass on top (a test's, say) keeps its chain: only our own link is undone.
+    if (::GetWindowLongPtrW(m_hWnd, GWLP_WNDPROC) == reinterpret_cast<LONG_PTR>(&CDialog::SubclassProc)) {
+        ::SetWindowLongPtrW(m_hWnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(m_defaultProc));
+    }
+    ::SetWindowLongPtrW(m_hWnd, DWLP_USER, 0);
+    m_controls.Clear();
     m_hWnd = nullptr;
 }
 
@@ -168,15 +193,20 @@ INT_PTR CALLBACK CDialog::DialogProc(HWND window, UINT message, WPARAM, LPARAM l
     }
 }
 
-LRESULT CALLBACK CDialog::SubclassProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
-                                       DWORD_PTR refData) {
-    auto* dialog = reinterpret_cast<CDialog*>(refData);
+LRESULT CALLBACK CDialog::SubclassProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    auto* dialog = reinterpret_cast<CDialog*>(::GetWindowLongPtrW(window, DWLP_USER));
+    // Detached under a subclass that still forwards to us: the dialog class's own procedure.
+    if (dialog == nullptr) return ::DefDlgProcW(window, message, wParam, lParam);
     LRESULT result = 0;
     try {
         result = dialog->HandleMessage(message, wParam, lParam);
     } catch (...) {
         // Nothing may unwind into the system's code; the message counts as handled.
         dialog->m_current = nullptr;
+    }
+    if (message == WM_WINDOWPOSCHANGED && dialog->m_routesKeyboard) {
+        const UINT flags = reinterpret_cast<const WINDOWPOS*>(lParam)->flags;
+        if (flags & (SWP_SHOWWINDOW | SWP_HIDEWINDOW)) RouteKeyboard(window, (flags & SWP_SHOWWINDOW) != 0);
     }
     if (message == WM_NCDESTROY && dialog->m_hWnd == window) dialog->Detach();
     return result;

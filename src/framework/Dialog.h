@@ -4,9 +4,8 @@
 
 #include <optional>
 
+#include "framework/DataExchange.h"
 #include "framework/MessageMap.h"
-
-class CDataExchange;
 
 class CDialog {
 public:
@@ -56,12 +55,17 @@ private:
     };
 
     static INT_PTR CALLBACK DialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
-    static LRESULT CALLBACK SubclassProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam,
-                                         UINT_PTR subclassId, DWORD_PTR refData);
+    static LRESULT CALLBACK SubclassProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
     void Attach(HWND window);
     void Detach();
 
     UINT m_templateId;
     const CurrentMessage* m_current = nullptr;
+    // The system's dialog window procedure, which the subclass procedure passes messages on to.
+    WNDPROC m_defaultProc = nullptr;
+    fw::ControlCache m_controls;
+    bool m_modeless = false;
+    // A modeless popup: while on screen, the modal loops hand it its keyboard.
+    bool m_routesKeyboard = false;
 };
