@@ -4,10 +4,11 @@
 #   tools/run.sh [build-dir]
 set -eu
 root=$(cd "$(dirname "$0")/.." && pwd)
-build=${1:-$root/build}
+build=${1:-$root/build-release}
 
 "$root/tools/setup.sh"
-cmake -S "$root" --preset mingw -B "$build" >/dev/null
+# The build that ships: optimised, stripped (the tests keep their own build in build/).
+cmake -S "$root" --preset release -B "$build" >/dev/null
 cmake --build "$build" --target Quillet
 
 if [ -n "${DISPLAY:-}" ] && xdpyinfo >/dev/null 2>&1; then
