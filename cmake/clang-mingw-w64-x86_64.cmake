@@ -33,11 +33,4 @@ foreach(kind EXE SHARED MODULE)
   set(CMAKE_${kind}_LINKER_FLAGS_INIT "-fuse-ld=lld -L${_quillet_gcc_dir} -pthread")
 endforeach()
 
-set(CMAKE_FIND_ROOT_PATH /usr/${TOOLCHAIN_PREFIX})
-set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
-set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
-set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
-
-# Tests and tools run through Wine with a prefix kept in the build tree.
-set(CMAKE_CROSSCOMPILING_EMULATOR
-    "${CMAKE_CURRENT_LIST_DIR}/../tools/wine-run;--prefix=${CMAKE_BINARY_DIR}/wine-prefix")
+include(${CMAKE_CURRENT_LIST_DIR}/mingw-w64-target.cmake)
