@@ -51,6 +51,11 @@ bool IsDwmSupported() {
     return g_versionCache.filled != 0 && g_versionCache.versionInfo.dwMajorVersion >= 6;
 }
 
+OSVERSIONINFOW ReportedOsVersion() {
+    IsDwmSupported();
+    return g_versionCache.filled != 0 ? g_versionCache.versionInfo : OSVERSIONINFOW{};
+}
+
 HRESULT IsCompositionEnabled(BOOL* enabled) {
     // Callers show this value even after a refusal, so it must not be left unset.
     if (!IsDwmSupported()) {
@@ -120,6 +125,21 @@ HRESULT ExtendFrameIntoClientAreaReset(HWND window) { return ExtendFrame(window,
 
 HRESULT EnableBlurBehindWindow(HWND window, const DWM_BLURBEHIND* blurBehind) {
     return Gated(dwm::kEnableBlurBehindWindow, window, blurBehind);
+}
+
+HRESULT GetWindowAttributeValue(HWND window, DWORD attribute, void* value, DWORD size) {
+    return GetAttribute(window, attribute, value, size);
+}
+HRESULT SetWindowAttributeValue(HWND window, DWORD attribute, const void* value, DWORD size) {
+    return Gated(dwm::kSetWindowAttribute, window, attribute, value, size);
+}
+HRESULT GetCompositionTimingInfo(DWM_TIMING_INFO* timing) {
+    timing->cbSize = sizeof *timing;
+    // A null window asks for the whole desktop's timing, the only one since Windows 8.1.
+    return Gated(dwm::kGetCompositionTimingInfo, HWND{nullptr}, timing);
+}
+HRESULT ExtendFrameIntoClientArea(HWND window, const MARGINS& margins) {
+    return Gated(dwm::kExtendFrameIntoClientArea, window, &margins);
 }
 
 void GetWindowBounds(HWND window, RECT* bounds) {

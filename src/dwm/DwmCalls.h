@@ -18,6 +18,8 @@ struct OsVersionCache {
 
 // TRUE when the operating system reports major version 6 or above; queries the version until one query succeeds.
 bool IsDwmSupported();
+// The version the gate goes by; all zero while no query has succeeded.
+OSVERSIONINFOW ReportedOsVersion();
 
 HRESULT IsCompositionEnabled(BOOL* enabled);
 HRESULT CompositionEnable();
@@ -47,6 +49,14 @@ HRESULT ExtendFrameIntoClientAreaMargins(HWND window, int top, int bottom, int l
 HRESULT ExtendFrameIntoALLClientArea(HWND window);
 HRESULT ExtendFrameIntoClientAreaReset(HWND window);
 HRESULT EnableBlurBehindWindow(HWND window, const DWM_BLURBEHIND* blurBehind);
+
+// Any window attribute by number, for the console tool's attribute table; Quillet.exe keeps the
+// fixed wrappers above.
+HRESULT GetWindowAttributeValue(HWND window, DWORD attribute, void* value, DWORD size);
+HRESULT SetWindowAttributeValue(HWND window, DWORD attribute, const void* value, DWORD size);
+// `timing->cbSize` is set here.
+HRESULT GetCompositionTimingInfo(DWM_TIMING_INFO* timing);
+HRESULT ExtendFrameIntoClientArea(HWND window, const MARGINS& margins);
 
 // The window's extended frame bounds where the DWM gives them, else its window rectangle.
 void GetWindowBounds(HWND window, RECT* bounds);

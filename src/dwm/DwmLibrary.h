@@ -13,7 +13,8 @@ namespace dwm {
 // One cache slot per entry point the program calls.
 enum class Slot { IsCompositionEnabled, EnableComposition, GetColorizationColor, GetWindowAttribute,
                   SetWindowAttribute, ExtendFrameIntoClientArea, EnableBlurBehindWindow,
-                  RegisterThumbnail, UnregisterThumbnail, UpdateThumbnailProperties, Count };
+                  RegisterThumbnail, UnregisterThumbnail, UpdateThumbnailProperties, GetCompositionTimingInfo,
+                  Count };
 
 // An entry point of dwmapi.dll with its type: found by name, or by ordinal when name is null.
 template <typename Fn>
@@ -45,6 +46,8 @@ inline constexpr EntryPoint<decltype(&::DwmUnregisterThumbnail)> kUnregisterThum
     Slot::UnregisterThumbnail, "DwmUnregisterThumbnail", 0};
 inline constexpr EntryPoint<decltype(&::DwmUpdateThumbnailProperties)> kUpdateThumbnailProperties{
     Slot::UpdateThumbnailProperties, "DwmUpdateThumbnailProperties", 0};
+inline constexpr EntryPoint<decltype(&::DwmGetCompositionTimingInfo)> kGetCompositionTimingInfo{
+    Slot::GetCompositionTimingInfo, "DwmGetCompositionTimingInfo", 0};
 
 // The entry point of slot, loading dwmapi.dll and looking the entry up when not yet done.
 // On failure returns null and sets *failure to the HRESULT of the failed load or look-up;

@@ -119,9 +119,5 @@ private:
 // surrogate where the cut fell inside a pair.
 std::wstring TitleFromBuffer(const wchar_t* buffer, int length);
 
-// The square (and the circle's box) of the blur region: centred in a W x H window, each half
-// truncated toward zero before the subtraction.
-RECT BlurRegionBox(const RECT& windowRect, int size);
-
 // " t=%d, b=%d, l=%d, r=%d": top, bottom, left, right after one leading blank.
 std::wstring RectText(const RECT& rect);

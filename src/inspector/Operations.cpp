@@ -2,6 +2,7 @@
 // and blur-behind beside them. Each tests the window, makes one DWM call and logs one line.
 #include "inspector/ControlDlg.h"
 
+#include "dwm/BlurRegion.h"
 #include "dwm/DwmCalls.h"
 #include "framework/Handles.h"
 #include "framework/Text.h"
@@ -89,14 +90,6 @@ void CControlDlg::OnExtendFrameSetMargins() {
                 hr);
 }
 
-RECT BlurRegionBox(const RECT& windowRect, int size) {
-    const int width = windowRect.right - windowRect.left;
-    const int height = windowRect.bottom - windowRect.top;
-    const int x = width / 2 - size / 2;
-    const int y = height / 2 - size / 2;
-    return RECT{x, y, x + size, y + size};
-}
-
 void CControlDlg::OnBlurBehindExec() {
     if (!CheckSelectedWindow()) return;
     UpdateData(TRUE);
@@ -106,13 +99,11 @@ void CControlDlg::OnBlurBehindExec() {
     if (m_bBlurFlagTransition) blurBehind.dwFlags |= DWM_BB_TRANSITIONONMAXIMIZED;
     blurBehind.fEnable = m_bBlurEnable;
 
-    RECT windowRect{};
-    ::GetWindowRect(m_hSelectedWnd, &windowRect);
-    const RECT box = BlurRegionBox(windowRect, m_nBlurRegionSize);
-    // Made whatever the flags say; the DWM keeps its own copy, so it is freed after the call.
-    fw::UniqueRegion region;
-    if (m_nBlurRegionShape == 1) region.reset(::CreateEllipticRgn(box.left, box.top, box.right, box.bottom));
-    if (m_nBlurRegionShape == 2) region.reset(::CreateRectRgn(box.left, box.top, box.right, box.bottom));
+    // Made whatever the flags say, and freed after the call.
+    const BlurShape shape = m_nBlurRegionShape == 1   ? BlurShape::Circle
+                            : m_nBlurRegionShape == 2 ? BlurShape::Rect
+                                                      : BlurShape::None;
+    const fw::UniqueRegion region = MakeBlurRegion(m_hSelectedWnd, shape, m_nBlurRegionSize);
     blurBehind.hRgnBlur = region.get();
     blurBehind.fTransitionOnMaximized = m_bBlurTransitionOnMaximized;
 
