@@ -333,8 +333,13 @@ private:
             m_blur.json = m_json;
             if (auto message = SettleWindow(m_blur.window, m_positionals)) return message;
             if (auto message = ParseBlurSwitch(m_positionals.rest, m_blur)) return message;
-            if (*circle) m_blur.shape = BlurShape::Circle, m_blur.size = m_blurCircle;
-            if (*rect) m_blur.shape = BlurShape::Rect, m_blur.size = m_blurRect;
+            if (*circle) {
+                m_blur.shape = BlurShape::Circle;
+                m_blur.size = m_blurCircle;
+            } else if (*rect) {
+                m_blur.shape = BlurShape::Rect;
+                m_blur.size = m_blurRect;
+            }
             m_result = m_blur;
             return std::nullopt;
         });

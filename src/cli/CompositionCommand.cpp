@@ -25,12 +25,12 @@ std::string Text(const CompositionReport& r) {
     }
     char rate[64];
     const double hz = t.rateRefresh.uiDenominator != 0
-                          ? static_cast<double>(t.rateRefresh.uiNumerator) / t.rateRefresh.uiDenominator
+                          ? static_cast<double>(t.rateRefresh.uiNumerator) / static_cast<double>(t.rateRefresh.uiDenominator)
                           : 0.0;
     std::snprintf(rate, sizeof rate, "%.3f Hz (%u/%u)", hz, t.rateRefresh.uiNumerator, t.rateRefresh.uiDenominator);
     char period[32];
     std::snprintf(period, sizeof period, "%.3f ms",
-                  r.qpcFrequency > 0 ? 1000.0 * static_cast<double>(t.qpcRefreshPeriod) / r.qpcFrequency : 0.0);
+                  r.qpcFrequency > 0 ? 1000.0 * static_cast<double>(t.qpcRefreshPeriod) / static_cast<double>(r.qpcFrequency) : 0.0);
     pairs.insert(pairs.end(), {{"refresh-rate", rate},
                                {"refresh-period", period},
                                {"frames-displayed", std::to_string(t.cFramesDisplayed)},

@@ -26,14 +26,14 @@ std::string VersionText() {
     std::wstring version = L"(no version resource)";
     if (size != 0) {
         auto block = std::make_unique<BYTE[]>(size);
-        const WORD* translation = nullptr;
+        void* translation = nullptr;
         UINT translationBytes = 0;
         if (::GetFileVersionInfoW(path, 0, size, block.get()) &&
-            ::VerQueryValueW(block.get(), L"\\VarFileInfo\\Translation", reinterpret_cast<void**>(const_cast<WORD**>(&translation)),
-                             &translationBytes) &&
+            ::VerQueryValueW(block.get(), L"\\VarFileInfo\\Translation", &translation, &translationBytes) &&
             translation != nullptr && translationBytes >= 2 * sizeof(WORD)) {
+            const auto* entry = static_cast<const WORD*>(translation);  // language, then code page
             wchar_t key[64];
-            std::swprintf(key, std::size(key), L"\\StringFileInfo\\%04x%04x\\", translation[0], translation[1]);
+            std::swprintf(key, std::size(key), L"\\StringFileInfo\\%04x%04x\\", entry[0], entry[1]);
             if (auto text = Query(block.get(), std::wstring(key) + L"ProductName"); !text.empty()) name = text;
             if (auto text = Query(block.get(), std::wstring(key) + L"ProductVersion"); !text.empty()) version = text;
         }

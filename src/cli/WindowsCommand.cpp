@@ -8,6 +8,9 @@ namespace {
 
 std::string YesNo(bool value) { return value ? "yes" : "no"; }
 
+// A value the DWM could not give: "no DWM" below Vista, else '?'.
+std::string Unknown(const dwm::AttributeReading& reading) { return IsFailure(reading.result) ? "?" : "no DWM"; }
+
 std::string Cell(const WindowFacts& w, Field field) {
     switch (field) {
         case Field::Handle: return HexHandle(w.handle);
@@ -16,9 +19,9 @@ std::string Cell(const WindowFacts& w, Field field) {
         case Field::Class: return w.className;
         case Field::Visible: return YesNo(w.visible);
         case Field::Minimized: return YesNo(w.minimized);
-        case Field::Cloaked: return w.cloaked.result >= 0 ? dwm::DescribeCloaked(w.cloaked.value.scalar) : "?";
+        case Field::Cloaked: return w.cloaked.result >= 0 ? dwm::DescribeCloaked(w.cloaked.value.scalar) : Unknown(w.cloaked);
         case Field::Rect: return RectText(w.rect);
-        case Field::Frame: return w.frame.result >= 0 ? RectText(w.frame.value.rect) : "?";
+        case Field::Frame: return w.frame.result >= 0 ? RectText(w.frame.value.rect) : Unknown(w.frame);
         case Field::Dpi: return std::to_string(w.dpi);
         case Field::Title: return w.title;
     }
@@ -44,7 +47,7 @@ int RunWindows(const WindowsCommand& command) {
         for (const Field field : command.fields) rows.back().push_back(Cell(window, field));
     }
     WriteOut(AlignedTable(rows));
-    // A DWM that cannot tell cloaking or bounds shows '?': the listing itself has not failed.
+    // A DWM that cannot tell cloaking or bounds leaves a '?': the listing itself has not failed.
     return kExitOk;
 }
 
