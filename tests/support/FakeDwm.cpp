@@ -88,4 +88,23 @@ int FakeDwm::ThumbnailCount() const {
     return Check() ? m_thumbnailCount() : -1;
 }
 
+void FakeDwm::SetSystemAttribute(HWND window, DWORD id, DWORD value) {
+    const std::wstring name = fake_dwm::AttributeProperty(id);
+    if (!::SetPropW(window, name.c_str(), reinterpret_cast<HANDLE>(static_cast<UINT_PTR>(value)))) {
+        ADD_FAILURE() << "SetPropW failed for attribute " << id << ", error " << ::GetLastError();
+    }
+}
+
+void FakeDwm::RemoveSystemAttribute(HWND window, DWORD id) {
+    ::RemovePropW(window, fake_dwm::AttributeProperty(id).c_str());
+}
+
+void FakeDwm::SetCloaked(HWND window, DWORD bits) {
+    if (bits == 0) {
+        ::RemovePropW(window, fake_dwm::kCloakedProperty);
+    } else if (!::SetPropW(window, fake_dwm::kCloakedProperty, reinterpret_cast<HANDLE>(static_cast<UINT_PTR>(bits)))) {
+        ADD_FAILURE() << "SetPropW failed for the cloaked bits, error " << ::GetLastError();
+    }
+}
+
 }  // namespace testsupport

@@ -34,6 +34,14 @@ public:
     void ClearJournal() const;
     int ThumbnailCount() const;
 
+    // The DWM state of a window "in the system", which the fake in any process reads when its
+    // own process has set nothing (window properties, see FakeDwmControl.h): set on windows of
+    // the calling process, for a program in another process to read.
+    static void SetSystemAttribute(HWND window, DWORD id, DWORD value);
+    static void RemoveSystemAttribute(HWND window, DWORD id);
+    // The DWM_CLOAKED_* bits DWMWA_CLOAKED reports for the window; 0 removes them.
+    static void SetCloaked(HWND window, DWORD bits);
+
 private:
     bool Check() const;
 

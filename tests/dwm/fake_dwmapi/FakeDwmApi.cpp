@@ -15,11 +15,29 @@
 #include <iterator>
 #include <map>
 #include <optional>
+#include <set>
 #include <string>
 #include <type_traits>
 #include <vector>
 
 namespace {
+
+// Attribute ids newer than MinGW's DWMWINDOWATTRIBUTE, which ends at DWMWA_PASSIVE_UPDATE_MODE.
+constexpr DWORD kUseHostBackdropBrush = 17;
+constexpr DWORD kUseImmersiveDarkModeOld = 19;
+constexpr DWORD kUseImmersiveDarkMode = 20;
+constexpr DWORD kWindowCornerPreference = 33;
+constexpr DWORD kBorderColor = 34;
+constexpr DWORD kCaptionColor = 35;
+constexpr DWORD kTextColor = 36;
+constexpr DWORD kVisibleFrameBorderThickness = 37;
+constexpr DWORD kSystemBackdropType = 38;
+// DWMWA_COLOR_DEFAULT, what the three colours read as until one is set.
+constexpr DWORD kColorDefault = 0xFFFFFFFF;
+// The last DWMWCP_* and DWMSBT_* values.
+constexpr int kLastCornerPreference = 3;
+constexpr int kLastBackdropType = 4;
+constexpr int kDefaultVisibleFrameBorderThickness = 1;
 
 struct Failure {
     HRESULT result;
@@ -33,6 +51,7 @@ struct InitialState {
     BOOL opaqueBlend = FALSE;
     RECT inset{7, 0, 7, 7};
     std::map<std::wstring, Failure> failures;
+    std::set<DWORD> unsupported;
 };
 
 struct State {
@@ -41,6 +60,8 @@ struct State {
     BOOL opaqueBlend = FALSE;
     RECT inset{7, 0, 7, 7};
     std::map<std::wstring, Failure> failures;
+    // Attribute ids treated as unknown.
+    std::set<DWORD> unsupported;
     std::map<HWND, std::map<DWORD, int>> attributes;
     std::map<HTHUMBNAIL, DWM_THUMBNAIL_PROPERTIES> thumbnails;
     // Destination and source of each registration, for the picture the fake paints.
@@ -117,12 +138,29 @@ std::map<std::wstring, Failure> ParseFailures(const std::wstring& text) {
     return failures;
 }
 
+// "33,38": decimal ids; anything else in the list is skipped.
+std::set<DWORD> ParseIds(const std::wstring& text) {
+    std::set<DWORD> ids;
+    size_t start = 0;
+    while (start < text.size()) {
+        size_t end = text.find(L',', start);
+        if (end == std::wstring::npos) end = text.size();
+        const std::wstring item = text.substr(start, end - start);
+        wchar_t* rest = nullptr;
+        const unsigned long id = std::wcstoul(item.c_str(), &rest, 10);
+        if (!item.empty() && rest != nullptr && *rest == L'\0') ids.insert(static_cast<DWORD>(id));
+        start = end + 1;
+    }
+    return ids;
+}
+
 void ReadEnvironment() {
     if (auto value = Environment(L"FAKE_DWM_COMPOSITION")) g_initial.composition = ParseNumber(*value) != 0;
     if (auto value = Environment(L"FAKE_DWM_COLORIZATION")) g_initial.colorization = static_cast<DWORD>(ParseNumber(*value));
     if (auto value = Environment(L"FAKE_DWM_OPAQUE")) g_initial.opaqueBlend = static_cast<BOOL>(ParseNumber(*value));
     if (auto value = Environment(L"FAKE_DWM_FAIL")) g_initial.failures = ParseFailures(*value);
     if (auto value = Environment(L"FAKE_DWM_JOURNAL")) g_journalPath = *value;
+    if (auto value = Environment(L"FAKE_DWM_UNSUPPORTED")) g_initial.unsupported = ParseIds(*value);
     if (auto value = Environment(L"FAKE_DWM_FRAME_INSET")) {
         RECT& inset = g_initial.inset;
         std::swscanf(value->c_str(), L"%ld,%ld,%ld,%ld", &inset.left, &inset.top, &inset.right, &inset.bottom);
@@ -136,6 +174,7 @@ void Restore() {
     g_state.opaqueBlend = g_initial.opaqueBlend;
     g_state.inset = g_initial.inset;
     g_state.failures = g_initial.failures;
+    g_state.unsupported = g_initial.unsupported;
 }
 
 void AppendToJournalFile(const std::wstring& line) {
@@ -197,35 +236,107 @@ bool IsSettable(DWORD attribute) {
         case DWMWA_DISALLOW_PEEK:
         case DWMWA_EXCLUDED_FROM_PEEK:
         case DWMWA_CLOAK:
+        case DWMWA_FREEZE_REPRESENTATION:
+        case DWMWA_PASSIVE_UPDATE_MODE:
+        case kUseHostBackdropBrush:
+        case kUseImmersiveDarkModeOld:
+        case kUseImmersiveDarkMode:
+        case kWindowCornerPreference:
+        case kBorderColor:
+        case kCaptionColor:
+        case kTextColor:
+        case kSystemBackdropType:
             return true;
         default:
             return false;
     }
 }
 
+bool IsUnsupported(DWORD attribute) { return g_state.unsupported.count(attribute) != 0; }
+
 bool IsInRange(DWORD attribute, int value) {
     if (attribute == DWMWA_NCRENDERING_POLICY) return value >= 0 && value < DWMNCRP_LAST;
     if (attribute == DWMWA_FLIP3D_POLICY) return value >= 0 && value < DWMFLIP3D_LAST;
+    if (attribute == kWindowCornerPreference) return value >= 0 && value <= kLastCornerPreference;
+    if (attribute == kSystemBackdropType) return value >= 0 && value <= kLastBackdropType;
     return true;
 }
 
-int StoredAttribute(HWND window, DWORD attribute) {
+// What a window reads when neither this process nor the system has set the attribute.
+int DefaultAttribute(DWORD attribute) {
+    switch (attribute) {
+        case kBorderColor:
+        case kCaptionColor:
+        case kTextColor:
+            return static_cast<int>(kColorDefault);
+        case kVisibleFrameBorderThickness:
+            return kDefaultVisibleFrameBorderThickness;
+        default:
+            return 0;
+    }
+}
+
+std::optional<int> StoredAttribute(HWND window, DWORD attribute) {
     const auto perWindow = g_state.attributes.find(window);
-    if (perWindow == g_state.attributes.end()) return 0;
+    if (perWindow == g_state.attributes.end()) return std::nullopt;
     const auto found = perWindow->second.find(attribute);
-    return found == perWindow->second.end() ? 0 : found->second;
+    if (found == perWindow->second.end()) return std::nullopt;
+    return found->second;
+}
+
+struct PropertySearch {
+    const wchar_t* name;
+    bool found;
+};
+
+BOOL CALLBACK FindProperty(HWND, LPWSTR name, HANDLE, ULONG_PTR search) {
+    auto* wanted = reinterpret_cast<PropertySearch*>(search);
+    // A property set by atom has no name to compare.
+    if (IS_INTRESOURCE(name) || ::lstrcmpiW(name, wanted->name) != 0) return TRUE;
+    wanted->found = true;
+    return FALSE;
+}
+
+// A window property as an integer; a property holding 0 counts, which GetPropW cannot tell from
+// none.
+std::optional<int> WindowProperty(HWND window, const wchar_t* name) {
+    if (const HANDLE value = ::GetPropW(window, name)) return static_cast<int>(reinterpret_cast<UINT_PTR>(value));
+    PropertySearch search{name, false};
+    ::EnumPropsExW(window, FindProperty, reinterpret_cast<LPARAM>(&search));
+    if (search.found) return 0;
+    return std::nullopt;
+}
+
+// Stored in this process, else set in the system, else the default.
+int EffectiveAttribute(HWND window, DWORD attribute) {
+    if (const auto stored = StoredAttribute(window, attribute)) return *stored;
+    if (const auto system = WindowProperty(window, fake_dwm::AttributeProperty(attribute).c_str())) return *system;
+    return DefaultAttribute(attribute);
+}
+
+DWORD CloakedBits(HWND window) {
+    DWORD bits = static_cast<DWORD>(reinterpret_cast<UINT_PTR>(::GetPropW(window, fake_dwm::kCloakedProperty)));
+    if (StoredAttribute(window, DWMWA_CLOAK).value_or(0) != 0) bits |= DWM_CLOAKED_APP;
+    return bits;
+}
+
+bool IsOtherProcess(HWND window) {
+    DWORD process = 0;
+    ::GetWindowThreadProcessId(window, &process);
+    return process != ::GetCurrentProcessId();
 }
 
 HRESULT ReadAttribute(HWND window, DWORD attribute, void* value, DWORD size) {
     if (!::IsWindow(window)) return E_HANDLE;
     if (value == nullptr) return E_POINTER;
+    if (IsUnsupported(attribute)) return E_INVALIDARG;
     RECT windowRect{};
     ::GetWindowRect(window, &windowRect);
     const RECT& inset = g_state.inset;
     switch (attribute) {
         case DWMWA_NCRENDERING_ENABLED:
             if (size != sizeof(BOOL)) return E_INVALIDARG;
-            *static_cast<BOOL*>(value) = StoredAttribute(window, DWMWA_NCRENDERING_POLICY) != DWMNCRP_DISABLED;
+            *static_cast<BOOL*>(value) = EffectiveAttribute(window, DWMWA_NCRENDERING_POLICY) != DWMNCRP_DISABLED;
             return S_OK;
         case DWMWA_CAPTION_BUTTON_BOUNDS: {
             if (size != sizeof(RECT)) return E_INVALIDARG;
@@ -239,11 +350,29 @@ HRESULT ReadAttribute(HWND window, DWORD attribute, void* value, DWORD size) {
             *static_cast<RECT*>(value) = RECT{windowRect.left + inset.left, windowRect.top + inset.top,
                                               windowRect.right - inset.right, windowRect.bottom - inset.bottom};
             return S_OK;
+        case DWMWA_CLOAKED:
+            if (size != sizeof(DWORD)) return E_INVALIDARG;
+            *static_cast<DWORD*>(value) = CloakedBits(window);
+            return S_OK;
         default:
-            if (!IsSettable(attribute) || size != sizeof(int)) return E_INVALIDARG;
-            *static_cast<int*>(value) = StoredAttribute(window, attribute);
+            if (!IsSettable(attribute) && attribute != kVisibleFrameBorderThickness) return E_INVALIDARG;
+            if (size != sizeof(int)) return E_INVALIDARG;
+            *static_cast<int*>(value) = EffectiveAttribute(window, attribute);
             return S_OK;
     }
+}
+
+HRESULT WriteAttribute(HWND window, DWORD attribute, const void* value, DWORD size) {
+    if (!::IsWindow(window)) return E_HANDLE;
+    if (value == nullptr || IsUnsupported(attribute) || !IsSettable(attribute) || size != sizeof(int)) {
+        return E_INVALIDARG;
+    }
+    const int stored = *static_cast<const int*>(value);
+    if (!IsInRange(attribute, stored)) return E_INVALIDARG;
+    // Only the owner of a window may cloak it.
+    if (attribute == DWMWA_CLOAK && IsOtherProcess(window)) return E_ACCESSDENIED;
+    g_state.attributes[window][attribute] = stored;
+    return S_OK;
 }
 
 }  // namespace
@@ -289,14 +418,7 @@ HRESULT WINAPI FakeSetWindowAttribute(HWND window, DWORD attribute, const void* 
             return Format(L"hwnd=0x%08x attr=%lu value=%ls size=%lu", Hex(window), attribute,
                           FormatBytes(value, size).c_str(), size);
         },
-        [&]() -> HRESULT {
-            if (!::IsWindow(window)) return E_HANDLE;
-            if (value == nullptr || !IsSettable(attribute) || size != sizeof(int)) return E_INVALIDARG;
-            const int stored = *static_cast<const int*>(value);
-            if (!IsInRange(attribute, stored)) return E_INVALIDARG;
-            g_state.attributes[window][attribute] = stored;
-            return S_OK;
-        });
+        [&] { return WriteAttribute(window, attribute, value, size); });
 }
 
 HRESULT WINAPI FakeExtendFrameIntoClientArea(HWND window, const MARGINS* margins) {
@@ -430,6 +552,33 @@ HRESULT WINAPI FakeUpdateThumbnailProperties(HTHUMBNAIL thumbnail, const DWM_THU
             if (found == g_state.thumbnails.end() || properties == nullptr) return E_INVALIDARG;
             MergeProperties(found->second, *properties);
             ::InvalidateRect(g_state.thumbnailWindows[thumbnail].first, nullptr, TRUE);
+            return S_OK;
+        });
+}
+
+HRESULT WINAPI FakeGetCompositionTimingInfo(HWND window, DWM_TIMING_INFO* info) {
+    return Run(
+        L"DwmGetCompositionTimingInfo",
+        [&] {
+            if (info == nullptr) return Format(L"hwnd=0x%08x info=null", Hex(window));
+            return Format(L"hwnd=0x%08x size=%u", Hex(window), static_cast<unsigned>(info->cbSize));
+        },
+        [&]() -> HRESULT {
+            if (info == nullptr || info->cbSize != sizeof(DWM_TIMING_INFO)) return E_INVALIDARG;
+            if (!g_state.composition) return fake_dwm::kCompositionDisabled;
+            LARGE_INTEGER frequency{};
+            ::QueryPerformanceFrequency(&frequency);
+            DWM_TIMING_INFO timing{};
+            timing.cbSize = info->cbSize;
+            timing.rateRefresh = UNSIGNED_RATIO{fake_dwm::kTimingRefreshNumerator, fake_dwm::kTimingRefreshDenominator};
+            timing.rateCompose = UNSIGNED_RATIO{fake_dwm::kTimingComposeNumerator, fake_dwm::kTimingComposeDenominator};
+            timing.qpcRefreshPeriod = static_cast<QPC_TIME>(frequency.QuadPart) / fake_dwm::kTimingRefreshNumerator;
+            timing.cRefresh = fake_dwm::kTimingRefreshCount;
+            timing.cFrame = fake_dwm::kTimingFrameCount;
+            timing.cFramesDisplayed = fake_dwm::kTimingFramesDisplayed;
+            timing.cFramesDropped = fake_dwm::kTimingFramesDropped;
+            timing.cFramesMissed = fake_dwm::kTimingFramesMissed;
+            *info = timing;
             return S_OK;
         });
 }
