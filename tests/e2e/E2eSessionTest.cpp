@@ -69,7 +69,7 @@ class Session : public testing::TestWithParam<Version> {
 protected:
     void SetUp() override {
         ::DeleteFileW(m_journal.c_str());
-        ASSERT_TRUE(::CopyFileW(e2e::ScratchPath(L"Quillet.exe").c_str(), e2e::ScratchPath(kCopy).c_str(), FALSE));
+        ASSERT_EQ(e2e::CopyTool(kCopy), "");
         const std::wstring setting = Wide(GetParam().setting);
         ASSERT_EQ(::RegSetKeyValueW(HKEY_CURRENT_USER, Key().c_str(), L"Version", REG_SZ, setting.c_str(),
                                     static_cast<DWORD>((setting.size() + 1) * sizeof(wchar_t))),

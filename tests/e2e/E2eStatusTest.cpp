@@ -129,7 +129,7 @@ bool ProbeVersion(OSVERSIONINFOW& info) {
 TEST(StatusStrip, OsReadOutFollowsWinesVersionSettingForTheProgram) {
     // A copy of the tool under a name of its own, so that no other test's tool sees the setting.
     const std::wstring copyName = L"QuilletVersionSetting.exe";
-    ASSERT_TRUE(::CopyFileW(e2e::ScratchPath(L"Quillet.exe").c_str(), e2e::ScratchPath(copyName).c_str(), FALSE));
+    ASSERT_EQ(e2e::CopyTool(copyName), "");
 
     struct Case {
         const wchar_t* setting;

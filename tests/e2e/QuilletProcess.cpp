@@ -5,11 +5,13 @@
 
 #include <algorithm>
 #include <cstddef>
+#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <optional>
 
 #include "res/resource.h"
+#include "support/ChildJob.h"
 #include "support/WindowTestSupport.h"
 
 namespace e2e {
@@ -85,6 +87,32 @@ bool ClickAt(POINT screen) {
 
 std::wstring ScratchPath(const std::wstring& name) { return ExecutableDirectory() + name; }
 
+std::string CopyTool(const std::wstring& name) {
+    const std::wstring from = ScratchPath(L"Quillet.exe"), to = ScratchPath(name);
+    // A copy still running from a run that ended abruptly holds its file until its job has ended it.
+    const ULONGLONG deadline = ::GetTickCount64() + 10000;
+    while (!::CopyFileW(from.c_str(), to.c_str(), FALSE)) {
+        const DWORD error = ::GetLastError();
+        if ((error == ERROR_SHARING_VIOLATION || error == ERROR_ACCESS_DENIED) && ::GetTickCount64() < deadline) {
+            ::Sleep(100);
+            continue;
+        }
+        std::string holders;
+        const HANDLE snapshot = ::CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+        PROCESSENTRY32W entry{};
+        entry.dwSize = sizeof entry;
+        for (BOOL more = ::Process32FirstW(snapshot, &entry); more; more = ::Process32NextW(snapshot, &entry)) {
+            if (::lstrcmpiW(entry.szExeFile, name.c_str()) == 0) holders += " " + std::to_string(entry.th32ProcessID);
+        }
+        if (snapshot != INVALID_HANDLE_VALUE) ::CloseHandle(snapshot);
+        char text[512];
+        std::snprintf(text, sizeof text, "cannot copy Quillet.exe to %ls (error %lu)%s%s", to.c_str(), error,
+                      holders.empty() ? "" : "; still running from it, not started by this test: process", holders.c_str());
+        return text;
+    }
+    return "";
+}
+
 std::vector<std::string> ReadLines(const std::wstring& path) {
     std::vector<std::string> lines;
     std::ifstream file{std::filesystem::path(path)};
@@ -98,11 +126,17 @@ QuilletProcess::QuilletProcess(const Environment& environment, const std::wstrin
     startup.cb = sizeof(startup);
     {
         ScopedEnvironment scoped(environment);
-        if (!::CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
-                              &m_process)) {
+        if (!::CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, CREATE_SUSPENDED, nullptr,
+                              nullptr, &startup, &m_process)) {
             return;
         }
     }
+    // A test that ends without its destructors (a time-out, a crash) must not leave the tool running.
+    if (!testsupport::KillWithThisProcess(m_process.hProcess)) {
+        std::fprintf(stderr, "warning: %ls is not tied to the test process (error %lu)\n", executable.c_str(),
+                     ::GetLastError());
+    }
+    ::ResumeThread(m_process.hThread);
     m_main = WaitForTopLevel(L"Velmora", nullptr, 30000);
     // The dialog is up once the start line is there.
     if (m_main != nullptr) WaitForLogLines(1, 10000);

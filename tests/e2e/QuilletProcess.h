@@ -65,6 +65,9 @@ bool ClickAt(POINT screen);
 
 // Where the tests keep files for the tool (a Windows path into the build tree).
 std::wstring ScratchPath(const std::wstring& name);
+// Copies the tool to `name` beside it, for a test that needs it under a name of its own; "" when
+// done, else why not (a failure to copy is the test's environment, never the tool's fault).
+std::string CopyTool(const std::wstring& name);
 // A text file's lines (the fake DWM's journal); none when it cannot be read.
 std::vector<std::string> ReadLines(const std::wstring& path);
 

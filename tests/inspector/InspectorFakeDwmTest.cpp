@@ -130,6 +130,9 @@ TEST_F(InspectorFakeDwmTest, BlurBehindPassesTheFlagsAndARegionCentredInTheWindo
         {{401, 301}, L"101", IDC_BLUR_SHAPE_RECT, {}, L"flags=0x0 enable=0 region=(150,100,251,201) "},
         {{400, 300}, L"100", IDC_BLUR_SHAPE_NULL, {0, 1}, L"flags=0x2 enable=0 region=none "},
         {{400, 300}, L"51", IDC_BLUR_SHAPE_RECT, {1, 1, 1, 1, 1}, L"flags=0x7 enable=1 region=(175,125,226,176) "},
+        // Each flag box apart from its value box: the flag alone, then the value alone.
+        {{400, 300}, L"100", IDC_BLUR_SHAPE_NULL, {1}, L"flags=0x1 enable=0 region=none "},
+        {{400, 300}, L"100", IDC_BLUR_SHAPE_NULL, {0, 0, 0, 0, 1}, L"flags=0x0 enable=0 region=none "},
         {{400, 300}, L"-3", IDC_BLUR_SHAPE_RECT, {}, L"flags=0x0 enable=0 region=(198,148,201,151) "}};  // -3/2 is -1
     for (const auto& c : cases) {
         ::SetWindowPos(a.h, nullptr, 0, 0, c.window.cx, c.window.cy, SWP_NOMOVE | SWP_NOZORDER);

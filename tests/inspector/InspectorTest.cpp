@@ -1,10 +1,20 @@
 // The inspector's window list, clicks and read-outs against Wine's own dwmapi.dll (a stub).
 #include <memory>
 #include <optional>
+#include <utility>
 
 #include "InspectorHarness.h"
 
 namespace {
+
+// Wine's list view refuses a selection mark past its rows; this one keeps any mark it is given, so
+// that only the panel's own bound stands between a mark left past the rows and its entries.
+int g_keptMark = -1;
+LRESULT CALLBACK KeepAnyMark(HWND list, UINT message, WPARAM w, LPARAM l, UINT_PTR, DWORD_PTR) {
+    if (message == LVM_SETSELECTIONMARK) return std::exchange(g_keptMark, static_cast<int>(l));
+    if (message == LVM_GETSELECTIONMARK) return g_keptMark;
+    return ::DefSubclassProc(list, message, w, l);
+}
 
 class InspectorTest : public testing::Test {
 protected:
@@ -15,9 +25,10 @@ protected:
 TEST_F(InspectorTest, ListsVisibleTitledWindowsAfterARefreshWithTitlesCutTo255AndTheDesktopLast) {
     std::wstring title300;
     for (int i = 0; i < 300; ++i) title300 += static_cast<wchar_t>(L'a' + i % 26);
+    const std::wstring title254 = title300.substr(0, 254);  // then a pair across the cut at 255
     const struct { std::wstring title; DWORD visible; std::optional<std::wstring> shown; } cases[] = {
         {L"", WS_VISIBLE, {}}, {L"Velmora hidden", 0, {}}, {L"V", WS_VISIBLE, L"V"},
-        {title300, WS_VISIBLE, title300.substr(0, 255)}};
+        {title300, WS_VISIBLE, title300.substr(0, 255)}, {title254 + L"\U0001F600", WS_VISIBLE, title254}};
     std::vector<std::unique_ptr<TopWindow>> windows;
     for (const auto& c : cases) windows.push_back(std::make_unique<TopWindow>(c.title, RECT{0, 0, 30, 20}, c.visible));
     EXPECT_EQ(h.RowOf(windows[2]->h), -1) << "windows made after the panel wait for a refresh";
@@ -46,8 +57,21 @@ TEST_F(InspectorTest, ARefreshHighlightsTheSameRowNumberAndLeavesTheInspectedWin
     EXPECT_EQ(h.panel.SelectedWindow(), a.h);
     EXPECT_EQ(h.Text(IDC_SELECTED_HANDLE), Hex(a.h));
 
+    ::SetWindowSubclass(h.Item(IDC_WINDOW_LIST), KeepAnyMark, 0, 0);
+    h.Click(IDC_REFRESH_LIST), h.List(LVM_SETSELECTIONMARK, 0, h.Rows() - 1);  // the last row, just listed
+    ::DestroyWindow(above.h);
+    h.Click(IDC_REFRESH_LIST);
+    ASSERT_EQ(h.List(LVM_GETSELECTIONMARK), h.Rows()) << "the mark sits just past the last row";
+    const Lines shown = h.ReadOuts(), logged = h.LogLines();
+    testsupport::MessageBoxAnswerer answerer;
+    h.ClickList();  // in the empty area below the rows
+    EXPECT_EQ(answerer.Answers().size(), 0u);
+    EXPECT_EQ(h.panel.SelectedWindow(), a.h);
+    EXPECT_EQ(h.ReadOuts(), shown);
+    EXPECT_EQ(h.LogLines(), logged);
+
     h.List(LVM_SETSELECTIONMARK, 0, h.Rows() - 1);
-    ::DestroyWindow(above.h), ::DestroyWindow(a.h);
+    ::DestroyWindow(a.h);
     h.Click(IDC_REFRESH_LIST);
     EXPECT_EQ(h.List(LVM_GETSELECTEDCOUNT), 0) << "a mark beyond the rows highlights nothing";
     EXPECT_EQ(h.panel.SelectedWindow(), a.h);
