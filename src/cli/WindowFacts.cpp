@@ -123,21 +123,31 @@ UINT WindowDpi(HWND window) {
     return static_cast<UINT>(dpi);
 }
 
-WindowFacts GatherFacts(HWND window, ProcessNames& names) {
+std::optional<WindowFacts> GatherFacts(HWND window, ProcessNames& names, FieldSet fields, bool listedOnly) {
+    const auto wanted = [fields](Field field) { return (fields & FieldBit(field)) != 0; };
     WindowFacts facts;
     facts.handle = window;
-    ::GetWindowThreadProcessId(window, &facts.pid);
-    facts.process = names.Name(facts.pid);
-    facts.className = ToUtf8(ClassName(window));
-    facts.title = ToUtf8(WindowText(window));
-    facts.visible = ::IsWindowVisible(window) != FALSE;
-    facts.minimized = ::IsIconic(window) != FALSE;
-    ::GetWindowRect(window, &facts.rect);
-    facts.dpi = WindowDpi(window);
-    facts.cloaked = dwm::ReadAttribute(window, *dwm::FindAttribute("cloaked"));
-    facts.frame = dwm::ReadAttribute(window, *dwm::FindAttribute("extended-frame-bounds"));
+    // What decides whether a window is listed is asked first, and only once.
+    if (listedOnly || wanted(Field::Visible)) {
+        facts.visible = ::IsWindowVisible(window) != FALSE;
+        if (listedOnly && !facts.visible) return std::nullopt;
+    }
+    if (listedOnly || wanted(Field::Title)) {
+        facts.title = ToUtf8(WindowText(window));
+        if (listedOnly && facts.title.empty()) return std::nullopt;
+    }
+    if (wanted(Field::Pid) || wanted(Field::Process)) ::GetWindowThreadProcessId(window, &facts.pid);
+    if (wanted(Field::Process)) facts.process = names.Name(facts.pid);
+    if (wanted(Field::Class)) facts.className = ToUtf8(ClassName(window));
+    if (wanted(Field::Minimized)) facts.minimized = ::IsIconic(window) != FALSE;
+    if (wanted(Field::Rect)) ::GetWindowRect(window, &facts.rect);
+    if (wanted(Field::Dpi)) facts.dpi = WindowDpi(window);
+    if (wanted(Field::Cloaked)) facts.cloaked = dwm::ReadAttribute(window, *dwm::FindAttribute("cloaked"));
+    if (wanted(Field::Frame)) facts.frame = dwm::ReadAttribute(window, *dwm::FindAttribute("extended-frame-bounds"));
     return facts;
 }
+
+WindowFacts GatherFacts(HWND window, ProcessNames& names) { return *GatherFacts(window, names, kAllFields, false); }
 
 Selection SelectWindow(const WindowSelector& selector) {
     if (selector.name != WindowName::None) return ByName(selector);

@@ -4,6 +4,7 @@
 #include <windows.h>
 
 #include <map>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -39,6 +40,15 @@ private:
 std::vector<HWND> TopLevelWindows();
 // What `windows` lists by default and a selector chooses among: visible, with a title.
 bool IsListed(HWND window);
+
+// Which facts to gather, a bit per Field: each costs the system a request or two per window.
+using FieldSet = unsigned;
+constexpr FieldSet FieldBit(Field field) { return 1u << static_cast<unsigned>(field); }
+constexpr FieldSet kAllFields = ~0u;
+
+// The facts the set names (the handle always); nothing when listedOnly and the window is not
+// listed by default.
+std::optional<WindowFacts> GatherFacts(HWND window, ProcessNames& names, FieldSet fields, bool listedOnly);
 WindowFacts GatherFacts(HWND window, ProcessNames& names);
 UINT WindowDpi(HWND window);
 

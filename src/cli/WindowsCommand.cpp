@@ -31,10 +31,12 @@ std::string Cell(const WindowFacts& w, Field field) {
 }  // namespace
 
 int RunWindows(const WindowsCommand& command) {
+    FieldSet fields = 0;
+    for (const Field field : command.fields) fields |= FieldBit(field);
     ProcessNames names;
     std::vector<WindowFacts> windows;
     for (HWND window : TopLevelWindows()) {
-        if (command.all || IsListed(window)) windows.push_back(GatherFacts(window, names));
+        if (auto facts = GatherFacts(window, names, fields, !command.all)) windows.push_back(std::move(*facts));
     }
     if (command.json) {
         WriteOut(WindowsJson(windows, command.fields));
