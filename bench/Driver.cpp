@@ -1,7 +1,8 @@
-// Measures Quillet.exe against its floor (bench_floor.exe) side by side: the two take turns round
-// by round, and each figure is printed as one markdown table row, median (min–max) over the
-// rounds for the tool, for the floor and for their ratio taken round by round.
-//   bench_driver.exe THEME ROUNDS LOG_LINES IDLE_SECONDS [start|enum|log|idle]...
+// Measures Quillet.exe against its floor (bench_floor.exe), and velmora.exe against its console
+// floors (bench_console_floor.exe, bench_console_calls.exe), side by side: each program takes turns
+// with its floor round by round, and each figure is printed as one markdown table row, median
+// (min–max) over the rounds for the tool, for the floor and for their ratio taken round by round.
+//   bench_driver.exe THEME ROUNDS LOG_LINES IDLE_SECONDS [start|enum|log|idle|velmora]...
 #include <windows.h>
 #include <commctrl.h>
 
@@ -411,11 +412,164 @@ void MeasureIdle(int instances, int seconds) {
           instances, g_theme.c_str(), Cell(share[0], L"%.3f").c_str(), Cell(share[1], L"%.3f").c_str(),
           Summarise(share[0]).median < 0.3 ? L"met" : L"**not met**");
 }
+
+// A console program run to its end with stdout and stderr in a file of its own, as a script would
+// run it: CreateProcess to the end of the process. The file is made before and read after.
+class ConsoleRunner {
+public:
+    struct Run {
+        double seconds;
+        DWORD exitCode;
+        std::string output;
+    };
+
+    ConsoleRunner() {
+        char directory[MAX_PATH] = {}, path[MAX_PATH] = {};
+        ::GetTempPathA(MAX_PATH, directory);
+        if (::GetTempFileNameA(directory, "vlm", 0, path) == 0) Fail("no temporary file");
+        m_path = path;
+    }
+    ~ConsoleRunner() { ::DeleteFileA(m_path.c_str()); }
+    ConsoleRunner(const ConsoleRunner&) = delete;
+    ConsoleRunner& operator=(const ConsoleRunner&) = delete;
+
+    Run operator()(std::wstring commandLine) const {
+        SECURITY_ATTRIBUTES inherited{sizeof(inherited), nullptr, TRUE};
+        const HANDLE out = ::CreateFileA(m_path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, &inherited,
+                                         CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+        if (out == INVALID_HANDLE_VALUE) Fail("cannot open the output file");
+        STARTUPINFOW startup{};
+        startup.cb = sizeof(startup);
+        startup.dwFlags = STARTF_USESTDHANDLES;
+        startup.hStdOutput = startup.hStdError = out;
+        PROCESS_INFORMATION process{};
+        const double start = Now();
+        if (!::CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup,
+                              &process)) {
+            ::CloseHandle(out);
+            Fail("cannot start a console program");
+        }
+        const DWORD waited = ::WaitForSingleObject(process.hProcess, kTimeoutMs);
+        const double elapsed = Now() - start;
+        DWORD exitCode = 0;
+        ::GetExitCodeProcess(process.hProcess, &exitCode);
+        if (waited != WAIT_OBJECT_0) ::TerminateProcess(process.hProcess, 1);
+        ::CloseHandle(process.hThread);
+        ::CloseHandle(process.hProcess);
+        ::CloseHandle(out);
+        if (waited != WAIT_OBJECT_0) Fail("a console program did not end");
+        return {elapsed, exitCode, ReadFileText(m_path)};
+    }
+
+private:
+    std::string m_path;
+};
+
+size_t Occurrences(const std::string& text, const std::string& part) {
+    size_t count = 0;
+    for (size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + part.size())) ++count;
+    return count;
+}
+
+// One of the farm's windows, by its title.
+HWND FarmWindow(const wchar_t* title) {
+    const HWND window = ::FindWindowW(L"QuilletBenchFarm", title);
+    if (window == nullptr) Fail("the farm's window is missing");
+    return window;
+}
+
+std::wstring HandleText(HWND window) {
+    wchar_t text[24];
+    std::swprintf(text, 24, L"0x%08llx", static_cast<unsigned long long>(reinterpret_cast<UINT_PTR>(window)));
+    return text;
+}
+
+// Console programs run to their end in turns, round by round, the order rotating; a first round
+// warms the file cache and is not counted. check(k, run) refuses a run that did not do its work.
+// Milliseconds, one series per command.
+template <typename Check>
+std::vector<Series> TakeTurns(const ConsoleRunner& run, const std::vector<std::wstring>& commands, int rounds,
+                              Check check) {
+    std::vector<Series> times(commands.size());
+    std::vector<size_t> order;
+    for (size_t k = 0; k < commands.size(); ++k) order.push_back(k);
+    for (int round = -1; round < rounds; ++round) {
+        std::rotate(order.begin(), order.begin() + 1, order.end());
+        for (const size_t k : order) {
+            const ConsoleRunner::Run r = run(commands[k]);
+            check(k, r);
+            if (round >= 0) times[k].push_back(r.seconds * 1e3);
+        }
+    }
+    return times;
+}
+
+// velmora.exe, started and run to its end as a script runs it, against console programs that do
+// the least for the same result: nothing at all (the start), the enumeration of bench_floor.exe's
+// window list (the listing); and, to tell the calls from velmora's own code, against the same
+// Win32 calls made bare (bench_console_calls.exe).
+void MeasureVelmora(int roundsAsked) {
+    // A run takes a fraction of a second: three rounds for each asked, for steadier medians.
+    const int rounds = 3 * roundsAsked;
+    const ConsoleRunner run;
+    const std::wstring velmora = Beside(L"velmora.exe");
+    const std::wstring calls = Beside(L"bench_console_calls.exe");
+    {
+        // One window of another process: the farm's only window.
+        Program farm(Beside(L"bench_farm.exe") + L" 1");
+        farm.WaitIdle();
+        const std::wstring handle = HandleText(FarmWindow(L"Bench farm window 1 of 1"));
+        // Wine's dwmapi.dll answers every attribute with E_NOTIMPL: velmora prints every line, exit status 1.
+        const std::vector<Series> times = TakeTurns(
+            run,
+            {velmora + L" get " + handle, Beside(L"bench_console_floor.exe"), calls + L" get " + handle,
+             calls + L" start"},
+            rounds, [](size_t k, const ConsoleRunner::Run& r) {
+                const bool reported = Occurrences(r.output, "Bench farm window 1 of 1") == 1;
+                const bool ok = k == 0 ? r.exitCode <= 1 && reported : k == 2 ? r.exitCode == 0 && reported
+                                                                              : r.exitCode == 0;
+                if (!ok) Fail("a console program did not report the window");
+            });
+        const Series ratio = Divide(times[0], times[1]);
+        Row(L"`velmora get WINDOW`, start to exit, against an empty console program, ms", times[0], times[1], L"%.0f",
+            ratio, L"≤ 1.5", MedianAtMost(ratio, 1.5));
+        Row(L"Start: a console program that loads user32.dll and calls nothing, against the empty one, ms", times[3],
+            times[1], L"%.0f", Divide(times[3], times[1]), L"(reference)", true);
+        Row(L"Start: the calls of `get` made bare against the empty console program, ms", times[2], times[1], L"%.0f",
+            Divide(times[2], times[1]), L"(reference)", true);
+        Row(L"Start: `velmora get WINDOW` against the calls of `get` made bare, ms", times[0], times[2], L"%.0f",
+            Divide(times[0], times[2]), L"(reference)", true);
+    }
+    {
+        const int n = 1000;
+        Program farm(Beside(L"bench_farm.exe") + L" " + std::to_wstring(n));
+        farm.WaitIdle();
+        size_t rows[3] = {};
+        const std::vector<Series> times =
+            TakeTurns(run, {velmora + L" windows --json", calls + L" windows", calls + L" windows --facts"}, rounds,
+                      [&](size_t k, const ConsoleRunner::Run& r) {
+                          if (r.exitCode != 0 || Occurrences(r.output, "Bench farm window") != static_cast<size_t>(n)) {
+                              Fail("a window list lacks the farm");
+                          }
+                          rows[k] = Occurrences(r.output, k == 0 ? "\"handle\"" : "\n");
+                      });
+        if (rows[0] != rows[1] || rows[1] != rows[2]) Fail("the window lists disagree");
+        const Series ratio = Divide(times[0], times[1]);
+        Row(L"`velmora windows --json`, N = " + std::to_wstring(n) + L" (" + std::to_wstring(rows[0]) +
+                L" windows), start to exit, against the enumeration floor, ms",
+            times[0], times[1], L"%.0f", ratio, L"≤ 1.15", MedianAtMost(ratio, 1.15));
+        Row(L"Listing: the enumeration floor with each window's facts, fewest calls, against the floor, ms", times[2],
+            times[1], L"%.0f", Divide(times[2], times[1]), L"(reference)", true);
+        Row(L"Listing: `velmora windows --json` against the floor with the facts, ms", times[0], times[2], L"%.0f",
+            Divide(times[0], times[2]), L"(reference)", true);
+    }
+}
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
     if (argc < 5) {
-        std::fprintf(stderr, "usage: bench_driver THEME ROUNDS LOG_LINES IDLE_SECONDS [start|enum|log|idle]...\n");
+        std::fprintf(stderr,
+                     "usage: bench_driver THEME ROUNDS LOG_LINES IDLE_SECONDS [start|enum|log|idle|velmora]...\n");
         return 2;
     }
     _setmode(_fileno(stdout), _O_BINARY);
@@ -435,6 +589,7 @@ int wmain(int argc, wchar_t** argv) {
         if (wanted(L"enum")) MeasureEnumeration(rounds);
         if (wanted(L"log") && logLines > 0) MeasureLog(rounds, logLines);
         if (wanted(L"idle") && idleSeconds > 0) MeasureIdle(rounds, idleSeconds);
+        if (wanted(L"velmora")) MeasureVelmora(rounds);
     } catch (const Failure& failure) {
         std::fprintf(stderr, "bench_driver: %s\n", failure.what);
         return 1;

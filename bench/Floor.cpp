@@ -6,9 +6,8 @@
 #include <commctrl.h>
 
 #include <cwchar>
-#include <string>
-#include <utility>
-#include <vector>
+
+#include "WindowRows.h"
 
 namespace {
 constexpr int kLogList = 1000;
@@ -17,19 +16,8 @@ constexpr int kWindowList = 1010;
 constexpr int kMaxLines = 200;
 constexpr wchar_t kLine[] = L"WM_NCRENDERINGCHANGED recieve isRenderring = TRUE";
 
-using Rows = std::vector<std::pair<std::wstring, HWND>>;
-
-BOOL CALLBACK AddRow(HWND window, LPARAM rows) {
-    if (!::IsWindow(window) || !::IsWindowVisible(window)) return TRUE;
-    wchar_t title[256];
-    const int length = ::GetWindowTextW(window, title, 256);
-    if (length > 0) reinterpret_cast<Rows*>(rows)->emplace_back(std::wstring(title, length), window);
-    return TRUE;
-}
-
 void RefillWindowList(HWND list) {
-    Rows rows;
-    ::EnumWindows(AddRow, reinterpret_cast<LPARAM>(&rows));
+    bench::Rows rows = bench::ListWindows();
     ::SendMessageW(list, WM_SETREDRAW, FALSE, 0);
     ::SendMessageW(list, LVM_DELETEALLITEMS, 0, 0);
     for (size_t i = 0; i < rows.size(); ++i) {

@@ -1,0 +1,92 @@
+#!/bin/sh
+# Writes the console output that README.md shows for velmora.exe: the real program under Wine and
+# Xvfb, against the fake DWM of the tests (tests/dwm/fake_dwmapi), on the sample windows of
+# bench/Sample.cpp. The fragment goes to docs/velmora-output.md and into README.md between the
+# markers "<!-- velmora-output:begin -->" and "<!-- velmora-output:end -->".
+#   tools/velmora-output.sh [build-dir]
+# The build directory defaults to build-docs/ (the test build's settings, with bench/'s programs;
+# the test command's build/ is left alone). The test command never writes this output.
+set -eu
+root=$(cd "$(dirname "$0")/.." && pwd)
+mkdir -p "${1:-$root/build-docs}"
+build=$(cd "${1:-$root/build-docs}" && pwd)
+prefix=$build/wine-prefix
+work=$(mktemp -d)
+fragment=$root/docs/velmora-output.md
+
+"$root/tools/setup.sh"
+cmake -S "$root" --preset mingw -B "$build" -DQUILLET_BUILD_BENCH=ON >/dev/null
+cmake --build "$build" --target velmora fake_dwmapi bench_sample
+
+started=$("$root/tools/xvfb-start")
+export DISPLAY=${started#* }
+trap 'touch "$work/done"; sleep 0.5; kill ${started% *} 2>/dev/null || true; rm -rf "$work"' EXIT
+
+"$root/tools/wine-prefix" "$prefix"
+# Wine tells velmora.exe that it runs on Windows 10 (Wine 8 knows no 11), not Wine's default 7.
+WINEPREFIX=$prefix WINEDEBUG=-all wine reg add 'HKCU\Software\Wine\AppDefaults\velmora.exe' \
+    /v Version /t REG_SZ /d win10 /f >/dev/null 2>&1
+
+# The fake DWM, for velmora only: composition on, a blue colorization colour at 77 % opacity, the
+# invisible borders of Windows 10 and 11 (7 pixels left, right and bottom).
+dwm() {
+    QUILLET_FAKE_DWMAPI="$build/fake-dwm/dwmapi.dll" WINEDLLOVERRIDES=dwmapi=n FAKE_DWM_COMPOSITION=1 \
+        FAKE_DWM_COLORIZATION=0xC40078D7 FAKE_DWM_OPAQUE=0 FAKE_DWM_FRAME_INSET=7,0,7,7 "$@"
+}
+
+"$root/tools/wine-run" --prefix="$prefix" "$build/bin/bench_sample.exe" "Z:$work/ready" "Z:$work/done" &
+i=0
+while [ ! -s "$work/ready" ]; do
+    if [ $i -gt 600 ]; then echo "the sample windows did not come up" >&2; exit 1; fi
+    i=$((i + 1)); sleep 0.1
+done
+sample=$(tr -d '\r\n' <"$work/ready")
+
+# show ARGS...: one command as typed in a console, its output (stdout and stderr) and, when not 0,
+# its exit status. No argument may hold a blank.
+show() {
+    status=0
+    out=$(dwm "$root/tools/wine-run" --prefix="$prefix" "$build/bin/velmora.exe" "$@" 2>&1) || status=$?
+    {
+        echo '```console'
+        echo "> velmora $*"
+        printf '%s\n' "$out"
+        [ $status -eq 0 ] || echo "(exit status $status)"
+        echo '```'
+        echo
+    } >>"$work/fragment.md"
+}
+
+{
+    echo "<!-- Written by tools/velmora-output.sh: the real velmora.exe under Wine, against the fake DWM. -->"
+    echo
+} >"$work/fragment.md"
+show windows
+show get "$sample"
+show get --title sample corner backdrop --json
+show windows --fields handle,cloaked,title --json
+show composition
+show set --title sample corner=small border-color=#FF8000
+show frame --title sample all
+show blur --title sample on --circle 200
+show get --class VelmoraSample
+show set --title sample corner=oval
+# No trailing blank line.
+sed -i '$ d' "$work/fragment.md"
+mv "$work/fragment.md" "$fragment"
+echo "wrote $fragment"
+
+# The same between README.md's markers.
+awk -v fragment="$fragment" '
+    /<!-- velmora-output:begin -->/ { print; while ((getline line < fragment) > 0) print line; skip = 1; next }
+    /<!-- velmora-output:end -->/ { skip = 0 }
+    !skip
+' "$root/README.md" >"$work/README.md"
+if cmp -s "$work/README.md" "$root/README.md"; then
+    echo "README.md: unchanged"
+elif grep -q '<!-- velmora-output:begin -->' "$root/README.md"; then
+    cp "$work/README.md" "$root/README.md"
+    echo "README.md: updated"
+else
+    echo "README.md has no velmora-output markers: paste $fragment" >&2
+fi
