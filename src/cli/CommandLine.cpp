@@ -231,6 +231,18 @@ private:
         m_settles.emplace_back(command, std::function<std::optional<std::string>()>(settle));
     }
 
+    // A command on one window: the window settled first, then the positionals after it.
+    template <typename Command, typename ParseRest>
+    void OnWindowCommandParsed(CLI::App* command, Command& target, ParseRest parseRest) {
+        OnParsed(command, [this, &target, parseRest]() -> std::optional<std::string> {
+            target.json = m_json;
+            if (auto message = SettleWindow(target.window, m_positionals)) return message;
+            if (auto message = parseRest(m_positionals.rest, target)) return message;
+            m_result = target;
+            return std::nullopt;
+        });
+    }
+
     void AddWindows() {
         CLI::App* command = AddCommand("windows", "list the top-level windows in z-order");
         command->add_flag("--all", m_windows.all, "every top-level window, not only the visible titled ones");
@@ -256,13 +268,7 @@ private:
         CLI::App* command = AddCommand("get", "every DWM attribute the DWM reports for a window, or those named");
         AddSelectorOptions(*command, m_get.window, m_positionals, "NAME", "attribute names (default: all)");
         command->footer(std::string(kWindowHelp) + "\nAttributes: " + AttributeNames(&IsReadable) + ".");
-        OnParsed(command, [this]() -> std::optional<std::string> {
-            m_get.json = m_json;
-            if (auto message = SettleWindow(m_get.window, m_positionals)) return message;
-            if (auto message = ParseGetNames(m_positionals.rest, m_get)) return message;
-            m_result = m_get;
-            return std::nullopt;
-        });
+        OnWindowCommandParsed(command, m_get, &ParseGetNames);
     }
 
     void AddComposition() {
@@ -295,26 +301,14 @@ private:
         CLI::App* command = AddCommand("set", "set DWM attributes, then read back what the DWM made of them");
         AddSelectorOptions(*command, m_set.window, m_positionals, "NAME=VALUE", "assignments, applied in order");
         command->footer(std::string(kWindowHelp) + "\n" + SettableHelp());
-        OnParsed(command, [this]() -> std::optional<std::string> {
-            m_set.json = m_json;
-            if (auto message = SettleWindow(m_set.window, m_positionals)) return message;
-            if (auto message = ParseAssignments(m_positionals.rest, m_set)) return message;
-            m_result = m_set;
-            return std::nullopt;
-        });
+        OnWindowCommandParsed(command, m_set, &ParseAssignments);
     }
 
     void AddFrame() {
         CLI::App* command = AddCommand("frame", "extend the frame into the client area");
         AddSelectorOptions(*command, m_frame.window, m_positionals, "MARGINS",
                            "LEFT,RIGHT,TOP,BOTTOM in pixels, all (-1 on every side) or reset (0)");
-        OnParsed(command, [this]() -> std::optional<std::string> {
-            m_frame.json = m_json;
-            if (auto message = SettleWindow(m_frame.window, m_positionals)) return message;
-            if (auto message = ParseMargins(m_positionals.rest, m_frame)) return message;
-            m_result = m_frame;
-            return std::nullopt;
-        });
+        OnWindowCommandParsed(command, m_frame, &ParseMargins);
     }
 
     void AddBlur() {
@@ -329,19 +323,16 @@ private:
         circle->excludes(rect);
         command->add_flag("--transition-on-maximized", m_blur.transitionOnMaximized,
                           "the window takes the maximized colour when maximized");
-        OnParsed(command, [this, circle, rect]() -> std::optional<std::string> {
-            m_blur.json = m_json;
-            if (auto message = SettleWindow(m_blur.window, m_positionals)) return message;
-            if (auto message = ParseBlurSwitch(m_positionals.rest, m_blur)) return message;
+        OnWindowCommandParsed(command, m_blur, [this, circle, rect](const std::vector<std::string>& rest,
+                                                                   BlurCommand& blur) {
             if (*circle) {
-                m_blur.shape = BlurShape::Circle;
-                m_blur.size = m_blurCircle;
+                blur.shape = BlurShape::Circle;
+                blur.size = m_blurCircle;
             } else if (*rect) {
-                m_blur.shape = BlurShape::Rect;
-                m_blur.size = m_blurRect;
+                blur.shape = BlurShape::Rect;
+                blur.size = m_blurRect;
             }
-            m_result = m_blur;
-            return std::nullopt;
+            return ParseBlurSwitch(rest, blur);
         });
     }
 

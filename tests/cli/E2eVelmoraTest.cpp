@@ -1,6 +1,7 @@
 // The real velmora.exe, started by the test with its output in pipes, inspecting windows that the test
-// made (another process's windows, for velmora). Built with VELMORA_E2E_FAKE_DWM against the fake DWM,
-// whose journal goes to a file; else against Wine's stub. Wine tells a renamed copy it runs on Windows XP.
+// made (another process's windows, for velmora). The FakeDwm rows run against the fake DWM, whose journal
+// goes to a file, the WineDwm rows against Wine's stub: CTest runs each set with its DLL. Wine tells a
+// renamed copy it runs on Windows XP.
 #include <windows.h>
 
 #include <gtest/gtest.h>
@@ -183,10 +184,9 @@ protected:
 
 TEST_P(VelmoraE2e, ExitStatusOutputAndDwmCalls) { Check(GetParam(), Run(GetParam())); }
 
-#if VELMORA_E2E_FAKE_DWM
 const char kNoDwmLoaded[] = "J!Dwm", kUnsupported[] = "FAKE_DWM_UNSUPPORTED=33,38", kOff[] = "FAKE_DWM_COMPOSITION=0",
            kColour[] = "FAKE_DWM_COLORIZATION=0xC40078D7";
-const Row kRows[] = {
+const Row kFakeDwmRows[] = {
     {"windows", 0, {"\n{A} {pid} {exe} VelmoraTestClass yes no no 100, 100, 500, 400 (400 x 300) 107, 100, 493, 393 "
                     "(386 x 293) 96 VelmoraTarget Alpha\n", "\n{B} {pid} {exe} VelmoraTestClass yes no shell ",
                     "O!VelmoraTarget Hidden"}},
@@ -260,12 +260,11 @@ TEST_F(VelmoraE2e, WatchWritesTheColorizationChangeItReceives) {
               ::PostMessageW(watch, WM_DWMCOLORIZATIONCOLORCHANGED, 0xC40078D7, TRUE);
           }));
 }
-#else
-const Row kRows[] = {
+const Row kWineDwmRows[] = {
     {"get {A} corner cloaked", 1, {"\ncorner error 0x80004001: not implemented (E_NOTIMPL)\n", "\ncloaked error 0x80004001"}},
     {"windows --fields handle,cloaked,frame,title", 0, {"\n{A} ? ? VelmoraTarget Alpha\n"}},
 };
-#endif
-INSTANTIATE_TEST_SUITE_P(Rows, VelmoraE2e, testing::ValuesIn(kRows));
+INSTANTIATE_TEST_SUITE_P(FakeDwm, VelmoraE2e, testing::ValuesIn(kFakeDwmRows));
+INSTANTIATE_TEST_SUITE_P(WineDwm, VelmoraE2e, testing::ValuesIn(kWineDwmRows));
 
 }  // namespace
