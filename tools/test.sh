@@ -13,6 +13,16 @@ build=$(cd "${1:-$root/build}" && pwd)
 clang_build=${2:-$build-clang}
 
 "$root/tools/setup.sh"
+
+# The programs and every test must compile cleanly with a second compiler; building is the check.
+# It runs at the lowest priority beside the first build and the tests, in the time they leave idle
+# (configuring, linking, waiting on Wine).
+mkdir -p "$clang_build"
+clang_log="$clang_build/build.log"
+(nice -n 19 cmake -S "$root" --preset clang -B "$clang_build" && nice -n 19 cmake --build "$clang_build") \
+    >"$clang_log" 2>&1 &
+clang_pid=$!
+
 # -B overrides the preset's build directory.
 cmake -S "$root" --preset mingw -B "$build"
 cmake --build "$build"
@@ -21,14 +31,6 @@ cmake --build "$build"
 started=$("$root/tools/xvfb-start")
 trap 'kill ${started% *} 2>/dev/null || true' EXIT
 export DISPLAY=${started#* }
-
-# The programs and every test must compile cleanly with a second compiler; building is the check.
-# It runs at the lowest priority beside the tests, which spend most of their time waiting on Wine.
-mkdir -p "$clang_build"
-clang_log="$clang_build/build.log"
-(nice -n 19 cmake -S "$root" --preset clang -B "$clang_build" && nice -n 19 cmake --build "$clang_build") \
-    >"$clang_log" 2>&1 &
-clang_pid=$!
 
 # The prefix is made before the tests run in parallel.
 "$root/tools/wine-prefix" "$build/wine-prefix"
