@@ -30,7 +30,7 @@ int RunBlur(const BlurCommand& command) {
     } else {
         const char* shapes[] = {"whole window", "circle ", "square "};
         std::string region = shapes[static_cast<int>(command.shape)];
-        if (command.shape != BlurShape::None) region += RectText(report.regionBox);
+        if (command.shape != BlurShape::None) region += dwm::RectangleText(report.regionBox);
         WriteOut(std::string("blur: ") + (command.enable ? "on" : "off") + ", " + region +
                  (command.transitionOnMaximized ? ", transition on maximized" : "") + ", " +
                  ResultText(report.result) + "\n");

@@ -33,10 +33,10 @@ std::string Text(const GetReport& report) {
         {"window", HexHandle(w.handle) + " \"" + w.title + "\""},
         {"class", w.className},
         {"process", (w.process.empty() ? "?" : w.process) + " (pid " + std::to_string(w.pid) + ")"},
-        {"rect", RectText(w.rect)},
-        {"client-rect", RectText(report.clientRect)},
+        {"rect", dwm::RectangleText(w.rect)},
+        {"client-rect", dwm::RectangleText(report.clientRect)},
         {"dpi", std::to_string(w.dpi)},
-        {"monitor", report.monitor.known ? report.monitor.name + " " + RectText(report.monitor.rect) +
+        {"monitor", report.monitor.known ? report.monitor.name + " " + dwm::RectangleText(report.monitor.rect) +
                                                (report.monitor.primary ? " primary" : "")
                                          : "?"},
     };

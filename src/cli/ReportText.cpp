@@ -1,18 +1,9 @@
 // Text pieces that the text and the JSON forms of the reports share.
-#include <cstdio>
-
 #include "cli/Output.h"
 #include "cli/Reports.h"
 #include "dwm/DwmCalls.h"
 
 namespace cli {
-
-std::string RectText(const RECT& rect) {
-    char text[96];
-    std::snprintf(text, sizeof text, "%ld, %ld, %ld, %ld (%ld x %ld)", rect.left, rect.top, rect.right, rect.bottom,
-                  rect.right - rect.left, rect.bottom - rect.top);
-    return text;
-}
 
 std::string ColorizationText(DWORD argb) {
     return dwm::ColourText(RGB(argb >> 16 & 0xFF, argb >> 8 & 0xFF, argb & 0xFF)) + " alpha " +

@@ -90,7 +90,6 @@ std::string FrameJson(const FrameReport& report);
 std::string BlurJson(const BlurReport& report);
 
 // Text shared by the text and JSON forms.
-std::string RectText(const RECT& rect);          // "10, 20, 810, 620 (800 x 600)"
 std::string ColorizationText(DWORD argb);        // "#0078D7 alpha 196"
 std::string EventName(UINT message);             // "colorization-changed"
 // "DWM OK", or FailureText.

@@ -20,8 +20,8 @@ std::string Cell(const WindowFacts& w, Field field) {
         case Field::Visible: return YesNo(w.visible);
         case Field::Minimized: return YesNo(w.minimized);
         case Field::Cloaked: return w.cloaked.result >= 0 ? dwm::DescribeCloaked(w.cloaked.value.scalar) : Unknown(w.cloaked);
-        case Field::Rect: return RectText(w.rect);
-        case Field::Frame: return w.frame.result >= 0 ? RectText(w.frame.value.rect) : Unknown(w.frame);
+        case Field::Rect: return dwm::RectangleText(w.rect);
+        case Field::Frame: return w.frame.result >= 0 ? dwm::RectangleText(w.frame.value.rect) : Unknown(w.frame);
         case Field::Dpi: return std::to_string(w.dpi);
         case Field::Title: return w.title;
     }

@@ -124,6 +124,13 @@ std::string ColourText(COLORREF colour) {
     return text;
 }
 
+std::string RectangleText(const RECT& rect) {
+    char text[96];
+    std::snprintf(text, sizeof text, "%ld, %ld, %ld, %ld (%ld x %ld)", rect.left, rect.top, rect.right, rect.bottom,
+                  rect.right - rect.left, rect.bottom - rect.top);
+    return text;
+}
+
 std::string DescribeCloaked(DWORD bits) {
     if (bits == 0) return "no";
     static constexpr ValueName kParties[] = {{DWM_CLOAKED_APP, "app"},
@@ -157,13 +164,8 @@ std::string DescribeValue(const Attribute& attribute, const AttributeValue& valu
             if (value.scalar == kColourDefault) return "default";
             if (value.scalar == kColourNone) return "none";
             return ColourText(value.scalar);
-        case ValueKind::Rectangle: {
-            const RECT& r = value.rect;
-            char text[96];
-            std::snprintf(text, sizeof text, "%ld, %ld, %ld, %ld (%ld x %ld)", r.left, r.top, r.right, r.bottom,
-                          r.right - r.left, r.bottom - r.top);
-            return text;
-        }
+        case ValueKind::Rectangle:
+            return RectangleText(value.rect);
         case ValueKind::Cloaked:
             return DescribeCloaked(value.scalar);
         case ValueKind::Count:

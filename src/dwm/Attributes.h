@@ -69,6 +69,8 @@ std::string AllowedValues(const Attribute& attribute);
 
 // "no", or the cloaking parties joined by '+': "app", "shell+inherited".
 std::string DescribeCloaked(DWORD bits);
+// "10, 20, 810, 620 (800 x 600)": left, top, right, bottom and size.
+std::string RectangleText(const RECT& rect);
 // "#RRGGBB" of a COLORREF's red, green and blue.
 std::string ColourText(COLORREF colour);
 
