@@ -4,27 +4,26 @@
 
 #include <algorithm>
 #include <charconv>
+#include <cmath>
+#include <functional>
 #include <iterator>
 #include <memory>
+
+#include "cli/TerminalText.h"
 
 namespace cli {
 namespace {
 
-constexpr const char* kFieldNames[] = {"handle", "pid",    "process", "class", "visible", "minimized",
-                                       "cloaked", "rect", "frame",   "dpi",   "title"};
-
 constexpr const char* kCommands = "windows, get, composition, watch, set, frame or blur";
 
 constexpr const char* kWindowHelp =
-    "WINDOW: a handle (0x1a2b or decimal), foreground or desktop; or --title, --class, --pid, --process\n"
+    "WINDOW: a handle (0x1a2b or decimal, 32-bit), foreground or desktop; or --title, --class, --pid, --process\n"
     "(all must match) among the windows that `velmora windows` lists, every top-level window with --all.\n"
     "No match, or several without --first: exit 3.";
 
-// The positionals of a command that takes a window: the first names it unless an option does.
-struct Positionals {
-    std::string window;
-    std::vector<std::string> rest;
-};
+using Message = std::optional<std::string>;
+
+std::string Quoted(std::string_view text) { return "'" + TerminalSafe(text) + "'"; }
 
 template <typename T>
 std::optional<T> ParseNumber(std::string_view text, int base = 10) {
@@ -34,59 +33,94 @@ std::optional<T> ParseNumber(std::string_view text, int base = 10) {
     return value;
 }
 
-std::string Quoted(std::string_view text) { return "'" + std::string(text) + "'"; }
-
-void AddSelectorOptions(CLI::App& command, WindowSelector& selector, Positionals& positionals,
-                        const char* restName, const char* restHelp) {
-    command.add_option("WINDOW", positionals.window, "the window (see below)");
-    command.add_option(restName, positionals.rest, restHelp);
-    command.add_option("--title", selector.title, "a window whose title contains TEXT (any case)")
-        ->type_name("TEXT");
-    command.add_option("--class", selector.className, "a window of this class")->type_name("NAME");
-    command.add_option("--pid", selector.pid, "a window of this process id")->type_name("N");
-    command.add_option("--process", selector.process, "a window of this process image (notepad.exe)")
-        ->type_name("NAME.exe");
-    command.add_flag("--first", selector.first, "take the first match (in z-order) when several match");
-    command.add_flag("--all", selector.all, "choose among every top-level window, hidden ones too");
-    command.footer(kWindowHelp);
+// "0x1a2b" or "6698": a 32-bit handle.
+std::optional<DWORD> ParseHandle(std::string_view text) {
+    const bool hex = text.size() > 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X');
+    return hex ? ParseNumber<DWORD>(text.substr(2), 16) : ParseNumber<DWORD>(text);
 }
 
-bool HasSelectorOption(const WindowSelector& s) { return s.title || s.className || s.pid || s.process; }
+// The options every command on a window takes, as typed; the positionals after WINDOW in rest.
+struct WindowArguments {
+    std::string window;
+    std::vector<std::string> rest;
+    std::optional<std::string> title, className, pid, process;
+    bool first = false, all = false;
+};
 
-// Settles what the first positional was; a message when it cannot name a window.
-std::optional<std::string> SettleWindow(WindowSelector& selector, Positionals& positionals) {
-    if (HasSelectorOption(selector)) {
-        if (!positionals.window.empty()) positionals.rest.insert(positionals.rest.begin(), positionals.window);
-        return std::nullopt;
-    }
-    const std::string& typed = positionals.window;
-    if (typed.empty()) return "no window given (a handle, foreground, desktop, --title, --class, --pid or --process)";
-    selector.typed = typed;
-    if (typed == "foreground") {
-        selector.name = WindowName::Foreground;
-    } else if (typed == "desktop") {
-        selector.name = WindowName::Desktop;
-    } else {
-        const bool hex = typed.size() > 2 && typed[0] == '0' && (typed[1] == 'x' || typed[1] == 'X');
-        const auto handle = hex ? ParseNumber<std::uint64_t>(std::string_view(typed).substr(2), 16)
-                                : ParseNumber<std::uint64_t>(typed);
-        if (!handle) return "not a window: " + Quoted(typed) + " (a handle such as 0x1a2b, foreground or desktop)";
-        selector.name = WindowName::Handle;
-        selector.handle = *handle;
+void AddSelectorOptions(CLI::App& command, WindowArguments& a) {
+    command.add_option("--title", a.title, "a window whose title contains TEXT (any case)")->type_name("TEXT");
+    command.add_option("--class", a.className, "a window of this class")->type_name("NAME");
+    command.add_option("--pid", a.pid, "a window of this process id")->type_name("N");
+    command.add_option("--process", a.process, "a window of this process image (notepad.exe)")->type_name("NAME.exe");
+    command.add_flag("--all", a.all, "choose among every top-level window, hidden ones too");
+}
+
+void AddWindowPositionals(CLI::App& command, WindowArguments& a, const char* restName, const char* restType,
+                          const char* restHelp) {
+    command.add_option("window", a.window, "the window (see below)")->type_name("WINDOW");
+    command.add_option(restName, a.rest, restHelp)->type_name(restType);
+    AddSelectorOptions(command, a);
+    command.add_flag("--first", a.first, "take the first match (in z-order) when several match");
+}
+
+bool HasSelectorOption(const WindowArguments& a) { return a.title || a.className || a.pid || a.process; }
+
+Message SettleFilter(const WindowArguments& a, WindowSelector& selector) {
+    selector.title = a.title;
+    selector.className = a.className;
+    selector.process = a.process;
+    selector.all = a.all;
+    selector.first = a.first;
+    if (a.pid) {
+        selector.pid = ParseNumber<DWORD>(*a.pid);
+        if (!selector.pid) return "--pid: expected a process id, got " + Quoted(*a.pid);
     }
     return std::nullopt;
 }
 
-std::optional<std::string> ParseFields(const std::vector<std::string>& names, std::vector<Field>& fields) {
+// Settles what the first positional was; a message when it cannot name a window.
+Message SettleWindow(WindowArguments& a, WindowSelector& selector) {
+    if (auto message = SettleFilter(a, selector)) return message;
+    const std::string& typed = a.window;
+    const bool named = typed == "foreground" || typed == "desktop" || ParseHandle(typed).has_value();
+    if (HasSelectorOption(a)) {
+        if (named) return Quoted(typed) + " and the selection options both name the window: give one of them";
+        if (!typed.empty()) a.rest.insert(a.rest.begin(), typed);
+        return std::nullopt;
+    }
+    if (typed.empty()) return "no window given (a handle, foreground, desktop, --title, --class, --pid or --process)";
+    if (typed == "foreground") {
+        selector.name = WindowName::Foreground;
+    } else if (typed == "desktop") {
+        selector.name = WindowName::Desktop;
+    } else if (const auto handle = ParseHandle(typed)) {
+        selector.name = WindowName::Handle;
+        selector.handle = *handle;
+    } else {
+        return "not a window: " + Quoted(typed) + " (a 32-bit handle such as 0x1a2b, foreground or desktop)";
+    }
+    return std::nullopt;
+}
+
+std::string FieldNames() {
+    std::string text;
+    for (const WindowField& field : WindowFields()) text += (text.empty() ? "" : ", ") + std::string(field.name);
+    return text;
+}
+
+Message ParseFields(const std::vector<std::string>& names, std::vector<const WindowField*>& fields) {
     fields.clear();
+    if (names.empty()) {
+        for (const WindowField& field : WindowFields()) fields.push_back(&field);
+        return std::nullopt;
+    }
     for (const std::string& name : names) {
-        const auto found = std::find_if(std::begin(kFieldNames), std::end(kFieldNames),
-                                        [&](const char* field) { return name == field; });
-        if (found == std::end(kFieldNames)) {
-            return "unknown field " + Quoted(name) + " (fields: handle, pid, process, class, visible, minimized, "
-                   "cloaked, rect, frame, dpi, title)";
+        const WindowField* field = FindWindowField(name);
+        if (field == nullptr) return "--fields: unknown field " + Quoted(name) + " (fields: " + FieldNames() + ")";
+        if (std::find(fields.begin(), fields.end(), field) != fields.end()) {
+            return "--fields: " + Quoted(name) + " given twice";
         }
-        fields.push_back(static_cast<Field>(found - std::begin(kFieldNames)));
+        fields.push_back(field);
     }
     return std::nullopt;
 }
@@ -99,27 +133,25 @@ std::string AttributeNames(bool (*keep)(const dwm::Attribute&)) {
     return text;
 }
 
-bool IsReadable(const dwm::Attribute& attribute) { return attribute.readable; }
-bool IsSettable(const dwm::Attribute& attribute) { return attribute.settable; }
+bool Any(const dwm::Attribute&) { return true; }
 
-std::optional<std::string> ParseGetNames(const std::vector<std::string>& names, GetCommand& command) {
+Message ParseGetNames(const std::vector<std::string>& names, GetCommand& command) {
+    command.named = !names.empty();
     for (const std::string& name : names) {
         const dwm::Attribute* attribute = dwm::FindAttribute(name);
-        if (attribute == nullptr || !attribute->readable) {
-            return std::string(attribute == nullptr ? "unknown attribute " : "the DWM does not report ") +
-                   Quoted(name) + " (readable: " + AttributeNames(&IsReadable) + ")";
+        if (attribute == nullptr) return "unknown attribute " + Quoted(name) + " (attributes: " + AttributeNames(&Any) + ")";
+        if (std::find(command.attributes.begin(), command.attributes.end(), attribute) != command.attributes.end()) {
+            return "attribute " + Quoted(name) + " given twice";
         }
         command.attributes.push_back(attribute);
     }
     if (command.attributes.empty()) {
-        for (const dwm::Attribute& attribute : dwm::Attributes()) {
-            if (attribute.readable) command.attributes.push_back(&attribute);
-        }
+        for (const dwm::Attribute& attribute : dwm::Attributes()) command.attributes.push_back(&attribute);
     }
     return std::nullopt;
 }
 
-std::optional<std::string> ParseAssignments(const std::vector<std::string>& typed, SetCommand& command) {
+Message ParseAssignments(const std::vector<std::string>& typed, SetCommand& command) {
     if (typed.empty()) return "nothing to set (NAME=VALUE, e.g. corner=round)";
     for (const std::string& assignment : typed) {
         const size_t equals = assignment.find('=');
@@ -127,37 +159,34 @@ std::optional<std::string> ParseAssignments(const std::vector<std::string>& type
         const std::string name = assignment.substr(0, equals);
         const std::string text = assignment.substr(equals + 1);
         const dwm::Attribute* attribute = dwm::FindAttribute(name);
-        if (attribute == nullptr || !attribute->settable) {
+        if (attribute == nullptr || !dwm::CanSet(*attribute)) {
             return std::string(attribute == nullptr ? "unknown attribute " : "the DWM does not take ") + Quoted(name) +
-                   " (settable: " + AttributeNames(&IsSettable) + ")";
+                   " (settable: " + AttributeNames(&dwm::CanSet) + ")";
         }
         const auto value = dwm::ParseValue(*attribute, text);
         if (!value) {
             return "bad value " + Quoted(text) + " for " + name + " (allowed: " + dwm::AllowedValues(*attribute) + ")";
         }
-        command.assignments.push_back({attribute, text, *value});
+        command.assignments.push_back({attribute, *value});
     }
     return std::nullopt;
 }
 
-std::optional<std::string> ParseMargins(const std::vector<std::string>& typed, FrameCommand& command) {
+Message ParseMargins(const std::vector<std::string>& typed, FrameCommand& command) {
     const std::string expected = " (LEFT,RIGHT,TOP,BOTTOM, all or reset; write -- before negative numbers)";
     if (typed.size() != 1) return "expected one margins argument" + expected;
-    command.text = typed[0];
-    if (command.text == "all") {
-        command.margins = MARGINS{-1, -1, -1, -1};
-        return std::nullopt;
-    }
-    if (command.text == "reset") {
-        command.margins = MARGINS{0, 0, 0, 0};
+    const std::string& text = typed[0];
+    if (text == "all" || text == "reset") {
+        const int side = text == "all" ? -1 : 0;
+        command.margins = MARGINS{side, side, side, side};
         return std::nullopt;
     }
     int values[4] = {};
-    std::string_view rest = command.text;
+    std::string_view rest = text;
     for (int i = 0; i < 4; ++i) {
         const size_t comma = i < 3 ? rest.find(',') : rest.size();
         const auto value = comma == std::string_view::npos ? std::nullopt : ParseNumber<int>(rest.substr(0, comma));
-        if (!value) return "bad margins " + Quoted(command.text) + expected;
+        if (!value) return "bad margins " + Quoted(text) + expected;
         values[i] = *value;
         rest.remove_prefix(std::min(rest.size(), comma + 1));
     }
@@ -165,23 +194,44 @@ std::optional<std::string> ParseMargins(const std::vector<std::string>& typed, F
     return std::nullopt;
 }
 
-std::optional<std::string> ParseBlurSwitch(const std::vector<std::string>& typed, BlurCommand& command) {
-    if (typed.size() != 1 || (typed[0] != "on" && typed[0] != "off")) {
-        return "expected on or off" + (typed.empty() ? std::string() : ", got " + Quoted(typed[0]));
+Message ParseSize(const char* option, const std::optional<std::string>& typed, int& size) {
+    const auto value = typed ? ParseNumber<int>(*typed) : std::nullopt;
+    if (!value || *value < 0 || *value > 100000) {
+        return std::string(option) + ": expected a size in pixels from 0 to 100000, got " + Quoted(typed.value_or(""));
     }
-    command.enable = typed[0] == "on";
+    size = *value;
     return std::nullopt;
+}
+
+std::string SettableHelp() {
+    std::string text = "Attributes and values (set-only unless marked get):";
+    for (const dwm::Attribute& attribute : dwm::Attributes()) {
+        if (!dwm::CanSet(attribute)) continue;
+        text += "\n  " + std::string(attribute.name) + " = " + dwm::AllowedValues(attribute) + "  (" + attribute.help +
+                "; " + attribute.since->name + (dwm::CanGet(attribute) ? "; get" : "") + ")";
+    }
+    return text;
+}
+
+std::string GetHelp() {
+    std::string text = "Attributes (the DWM reports only those marked get; the others read as set-only):";
+    for (const dwm::Attribute& attribute : dwm::Attributes()) {
+        text += "\n  " + std::string(attribute.name) + "  (" + attribute.help + "; " + dwm::FirstRelease(attribute).name +
+                (dwm::CanGet(attribute) ? "; get" : "") + ")";
+    }
+    return text;
 }
 
 // The parser and the targets its options write to, built anew for every parse.
 class Parser {
 public:
     Parser() {
-        m_app.description("velmora: the DWM state of any window, from a console. Text for people, --json for "
-                          "machines.\nExit status: 0 done, 1 a DWM call failed, 2 usage error, 3 no such or "
-                          "ambiguous window.");
+        m_app.description(std::string("velmora: the DWM state of any window, from a console. Text for people, --json "
+                                      "for machines.\n") + kExitStatusHelp);
         m_app.require_subcommand(0, 1);
+        m_app.allow_extras();
         m_app.add_flag("--version", m_version, "print the product name and version");
+        m_app.add_flag("--json", m_json, "one JSON document instead of text (also after the command)");
         AddWindows();
         AddGet();
         AddComposition();
@@ -203,14 +253,16 @@ public:
         } catch (const CLI::CallForAllHelp&) {
             return HelpRequest{m_app.help("", CLI::AppFormatMode::All)};
         } catch (const CLI::ParseError& error) {
-            return UsageError{error.what()};
+            return UsageError{InOwnWords(error)};
         }
         if (m_version) return VersionRequest{};
         for (auto& [command, settle] : m_settles) {
             if (!command->parsed()) continue;
+            if (auto message = Unexpected(*command)) return UsageError{*message};
             if (auto message = settle()) return UsageError{*message};
             return m_result;
         }
+        if (auto message = Unexpected(m_app)) return UsageError{*message};
         return UsageError{std::string("no command given (") + kCommands + ")"};
     }
 
@@ -220,24 +272,44 @@ private:
         return std::any_of(commands.begin(), commands.end(), [&](const CLI::App* c) { return c->check_name(name); });
     }
 
+    // What the library took as extra: an option the command does not have, or one argument too many.
+    static Message Unexpected(const CLI::App& command) {
+        std::vector<std::string> extras = command.remaining();
+        // The library keeps the "--" that ends the options among what it did not take.
+        extras.erase(std::remove(extras.begin(), extras.end(), "--"), extras.end());
+        if (extras.empty()) return std::nullopt;
+        const std::string& first = extras.front();
+        const std::string name = command.get_name().empty() ? "velmora" : "velmora " + command.get_name();
+        if (first.size() > 1 && first[0] == '-') return "unknown option " + Quoted(first) + " ('" + name + " --help' lists them)";
+        return "unexpected argument " + Quoted(first) + " ('" + name + " --help' tells what it takes)";
+    }
+
+    static std::string InOwnWords(const CLI::ParseError& error) {
+        const std::string what = error.what();
+        const std::string option = what.substr(0, what.find(':'));
+        if (dynamic_cast<const CLI::ArgumentMismatch*>(&error) != nullptr && option.rfind("--", 0) == 0) {
+            return option + ": expected a value";
+        }
+        return what;
+    }
+
     CLI::App* AddCommand(const char* name, const char* description) {
         CLI::App* command = m_app.add_subcommand(name, description);
+        command->allow_extras();
         command->add_flag("--json", m_json, "one JSON document instead of text");
+        command->footer(kExitStatusHelp);
         return command;
     }
 
-    template <typename Settle>
-    void OnParsed(CLI::App* command, Settle settle) {
-        m_settles.emplace_back(command, std::function<std::optional<std::string>()>(settle));
-    }
+    void OnParsed(CLI::App* command, std::function<Message()> settle) { m_settles.emplace_back(command, std::move(settle)); }
 
     // A command on one window: the window settled first, then the positionals after it.
     template <typename Command, typename ParseRest>
     void OnWindowCommandParsed(CLI::App* command, Command& target, ParseRest parseRest) {
-        OnParsed(command, [this, &target, parseRest]() -> std::optional<std::string> {
+        OnParsed(command, [this, &target, parseRest]() -> Message {
             target.json = m_json;
-            if (auto message = SettleWindow(target.window, m_positionals)) return message;
-            if (auto message = parseRest(m_positionals.rest, target)) return message;
+            if (auto message = SettleWindow(m_arguments, target.window)) return message;
+            if (auto message = parseRest(m_arguments.rest, target)) return message;
             m_result = target;
             return std::nullopt;
         });
@@ -245,36 +317,32 @@ private:
 
     void AddWindows() {
         CLI::App* command = AddCommand("windows", "list the top-level windows in z-order");
-        command->add_flag("--all", m_windows.all, "every top-level window, not only the visible titled ones");
+        AddSelectorOptions(*command, m_arguments);
         command->add_option("--fields", m_fieldNames, "the columns (JSON keys) and their order")
             ->delimiter(',')
             ->type_name("LIST");
-        command->footer("Fields: handle, pid, process, class, visible, minimized, cloaked (no, app, shell, "
-                        "inherited), rect, frame (extended frame bounds), dpi, title.");
-        OnParsed(command, [this]() -> std::optional<std::string> {
+        command->footer("The selection options narrow the list; --all lists hidden and untitled windows too.\nFields: " +
+                        FieldNames() + ".\n" + kExitStatusHelp);
+        OnParsed(command, [this]() -> Message {
             m_windows.json = m_json;
-            if (m_fieldNames.empty()) {
-                m_windows.fields.clear();
-                for (size_t i = 0; i < std::size(kFieldNames); ++i) m_windows.fields.push_back(static_cast<Field>(i));
-            } else if (auto message = ParseFields(m_fieldNames, m_windows.fields)) {
-                return message;
-            }
+            if (auto message = SettleFilter(m_arguments, m_windows.filter)) return message;
+            if (auto message = ParseFields(m_fieldNames, m_windows.fields)) return message;
             m_result = m_windows;
             return std::nullopt;
         });
     }
 
     void AddGet() {
-        CLI::App* command = AddCommand("get", "every DWM attribute the DWM reports for a window, or those named");
-        AddSelectorOptions(*command, m_get.window, m_positionals, "NAME", "attribute names (default: all)");
-        command->footer(std::string(kWindowHelp) + "\nAttributes: " + AttributeNames(&IsReadable) + ".");
+        CLI::App* command = AddCommand("get", "every DWM attribute of a window as the DWM answers, or those named");
+        AddWindowPositionals(*command, m_arguments, "attributes", "NAME", "attribute names (default: all)");
+        command->footer(std::string(kWindowHelp) + "\n" + GetHelp() + "\n" + kExitStatusHelp);
         OnWindowCommandParsed(command, m_get, &ParseGetNames);
     }
 
     void AddComposition() {
         CLI::App* command =
             AddCommand("composition", "OS version, composition, colorization colour and composition timing");
-        OnParsed(command, [this]() -> std::optional<std::string> {
+        OnParsed(command, [this]() -> Message {
             m_result = CompositionCommand{m_json};
             return std::nullopt;
         });
@@ -282,91 +350,85 @@ private:
 
     void AddWatch() {
         CLI::App* command = AddCommand("watch", "one line per DWM notification, until Ctrl+C, --count or --seconds");
-        command->add_option("--count", m_watchCount, "stop after N notifications")
-            ->check(CLI::Range(1u, 1000000000u))
-            ->type_name("N");
-        command->add_option("--seconds", m_watchSeconds, "stop after S seconds")
-            ->check(CLI::Range(0.001, 31536000.0))
-            ->type_name("S");
-        OnParsed(command, [this, command]() -> std::optional<std::string> {
+        command->add_option("--count", m_count, "stop after N notifications")->type_name("N");
+        command->add_option("--seconds", m_seconds, "stop after S seconds")->type_name("S");
+        OnParsed(command, [this]() -> Message {
             WatchCommand watch{m_json, std::nullopt, std::nullopt};
-            if (command->count("--count") > 0) watch.count = m_watchCount;
-            if (command->count("--seconds") > 0) watch.seconds = m_watchSeconds;
+            if (m_count) {
+                watch.count = ParseNumber<unsigned>(*m_count);
+                if (!watch.count || *watch.count == 0) return "--count: expected a number from 1, got " + Quoted(*m_count);
+            }
+            if (m_seconds) {
+                double seconds = 0;
+                const auto [end, error] = std::from_chars(m_seconds->data(), m_seconds->data() + m_seconds->size(), seconds);
+                if (error != std::errc() || end != m_seconds->data() + m_seconds->size() || !(seconds > 0) ||
+                    seconds > 31536000.0) {
+                    return "--seconds: expected a number of seconds, got " + Quoted(*m_seconds);
+                }
+                watch.seconds = seconds;
+            }
             m_result = watch;
             return std::nullopt;
         });
     }
 
     void AddSet() {
-        CLI::App* command = AddCommand("set", "set DWM attributes, then read back what the DWM made of them");
-        AddSelectorOptions(*command, m_set.window, m_positionals, "NAME=VALUE", "assignments, applied in order");
-        command->footer(std::string(kWindowHelp) + "\n" + SettableHelp());
+        CLI::App* command = AddCommand("set", "set DWM attributes, then read back what the DWM reports of them");
+        AddWindowPositionals(*command, m_arguments, "assignments", "NAME=VALUE", "assignments, applied in order");
+        command->footer(std::string(kWindowHelp) + "\n" + SettableHelp() + "\n" + kExitStatusHelp);
         OnWindowCommandParsed(command, m_set, &ParseAssignments);
     }
 
     void AddFrame() {
         CLI::App* command = AddCommand("frame", "extend the frame into the client area");
-        AddSelectorOptions(*command, m_frame.window, m_positionals, "MARGINS",
-                           "LEFT,RIGHT,TOP,BOTTOM in pixels, all (-1 on every side) or reset (0)");
+        AddWindowPositionals(*command, m_arguments, "margins", "LEFT,RIGHT,TOP,BOTTOM",
+                             "margins in pixels, all (-1 on every side) or reset (0)");
+        command->footer(std::string(kWindowHelp) + "\n" + kExitStatusHelp);
         OnWindowCommandParsed(command, m_frame, &ParseMargins);
     }
 
     void AddBlur() {
-        CLI::App* command = AddCommand("blur", "switch blur-behind on or off, with an optional centred region");
-        AddSelectorOptions(*command, m_blur.window, m_positionals, "on|off", "blur-behind on or off");
-        CLI::Option* circle = command->add_option("--circle", m_blurCircle, "a centred circle of this diameter")
-                                  ->check(CLI::Range(0, 100000))
-                                  ->type_name("SIZE");
-        CLI::Option* rect = command->add_option("--rect", m_blurRect, "a centred square of this side")
-                                ->check(CLI::Range(0, 100000))
-                                ->type_name("SIZE");
-        circle->excludes(rect);
+        CLI::App* command = AddCommand("blur", "switch blur-behind on or off, with a region centred in the client area");
+        AddWindowPositionals(*command, m_arguments, "state", "on|off", "blur-behind on or off");
+        command->add_option("--circle", m_circle, "a circle of this diameter")->type_name("SIZE");
+        command->add_option("--rect", m_rect, "a square of this side")->type_name("SIZE");
         command->add_flag("--transition-on-maximized", m_blur.transitionOnMaximized,
                           "the window takes the maximized colour when maximized");
-        OnWindowCommandParsed(command, m_blur, [this, circle, rect](const std::vector<std::string>& rest,
-                                                                   BlurCommand& blur) {
-            if (*circle) {
-                blur.shape = BlurShape::Circle;
-                blur.size = m_blurCircle;
-            } else if (*rect) {
-                blur.shape = BlurShape::Rect;
-                blur.size = m_blurRect;
+        command->footer(std::string(kWindowHelp) + "\n" + kExitStatusHelp);
+        OnWindowCommandParsed(command, m_blur, [this](const std::vector<std::string>& rest, BlurCommand& blur) -> Message {
+            if (m_circle && m_rect) return "--circle and --rect cannot be combined: give one region";
+            if (m_circle || m_rect) {
+                blur.shape = m_circle ? BlurShape::Circle : BlurShape::Rect;
+                if (auto message = ParseSize(m_circle ? "--circle" : "--rect", m_circle ? m_circle : m_rect, blur.size)) {
+                    return message;
+                }
             }
-            return ParseBlurSwitch(rest, blur);
+            if (rest.size() != 1 || (rest[0] != "on" && rest[0] != "off")) {
+                std::string got;
+                for (const std::string& word : rest) got += (got.empty() ? "" : " ") + word;
+                return "expected on or off" + (rest.empty() ? std::string() : ", got " + Quoted(got));
+            }
+            blur.enable = rest[0] == "on";
+            return std::nullopt;
         });
-    }
-
-    static std::string SettableHelp() {
-        std::string text = "Attributes and values:";
-        for (const dwm::Attribute& attribute : dwm::Attributes()) {
-            if (!attribute.settable) continue;
-            text += "\n  " + std::string(attribute.name) + " = " + dwm::AllowedValues(attribute) + "  (" +
-                    attribute.help + "; Windows " + attribute.since + ")";
-        }
-        return text;
     }
 
     CLI::App m_app{"", "velmora"};
     bool m_version = false;
     bool m_json = false;
-    Positionals m_positionals;
+    WindowArguments m_arguments;
     std::vector<std::string> m_fieldNames;
-    unsigned m_watchCount = 0;
-    double m_watchSeconds = 0;
-    int m_blurCircle = 0;
-    int m_blurRect = 0;
+    std::optional<std::string> m_count, m_seconds, m_circle, m_rect;
     WindowsCommand m_windows;
     GetCommand m_get;
     SetCommand m_set;
     FrameCommand m_frame;
     BlurCommand m_blur;
     ParsedCommand m_result;
-    std::vector<std::pair<CLI::App*, std::function<std::optional<std::string>()>>> m_settles;
+    std::vector<std::pair<CLI::App*, std::function<Message()>>> m_settles;
 };
 
 }  // namespace
-
-const char* FieldName(Field field) { return kFieldNames[static_cast<size_t>(field)]; }
 
 ParsedCommand ParseCommandLine(const std::vector<std::string>& args) {
     try {

@@ -4,27 +4,31 @@
 #include <windows.h>
 #include <dwmapi.h>
 
-#include <cstdint>
 #include <optional>
 #include <string>
 #include <variant>
 #include <vector>
 
+#include "cli/WindowFields.h"
 #include "dwm/Attributes.h"
 #include "dwm/BlurRegion.h"
 
 namespace cli {
 
-enum ExitCode : int { kExitOk = 0, kExitDwmFailed = 1, kExitUsage = 2, kExitNoWindow = 3 };
+// The one table of exit statuses, which --help and the README repeat.
+enum ExitCode : int { kExitOk = 0, kExitFailed = 1, kExitUsage = 2, kExitNoWindow = 3 };
+inline constexpr const char* kExitStatusHelp =
+    "Exit status: 0 done; 1 a DWM call or the output failed (read-backs included; a refusal the DWM's documentation\n"
+    "predicts, set-only, newer than this Windows or no DWM, only where that attribute was named); 2 usage error;\n"
+    "3 no such window, several match, or the window closed during the command.";
 
 // How a command names its window; the options combine, all must match.
 enum class WindowName { None, Handle, Foreground, Desktop };
 
 struct WindowSelector {
     WindowName name = WindowName::None;
-    std::uint64_t handle = 0;
-    std::string typed;  // the positional as typed: "0x1a2b", "6698", "foreground", "desktop"
-    std::optional<std::string> title;   // substring, case-insensitive
+    DWORD handle = 0;  // handles are 32-bit values, also in 64-bit processes
+    std::optional<std::string> title;  // substring, case-insensitive
     std::optional<std::string> className;
     std::optional<DWORD> pid;
     std::optional<std::string> process;  // image name, case-insensitive
@@ -32,19 +36,16 @@ struct WindowSelector {
     bool all = false;  // choose among every top-level window, not only the listed ones
 };
 
-// The columns of `windows`, in their default order; --fields picks and orders them.
-enum class Field { Handle, Pid, Process, Class, Visible, Minimized, Cloaked, Rect, Frame, Dpi, Title };
-const char* FieldName(Field field);
-
 struct WindowsCommand {
-    bool all = false;
-    std::vector<Field> fields;
+    WindowSelector filter;  // its options narrow the list
+    std::vector<const WindowField*> fields;
     bool json = false;
 };
 
 struct GetCommand {
     WindowSelector window;
-    std::vector<const dwm::Attribute*> attributes;  // every readable one when none was named
+    std::vector<const dwm::Attribute*> attributes;  // every one in the table when none was named
+    bool named = false;
     bool json = false;
 };
 
@@ -60,7 +61,6 @@ struct WatchCommand {
 
 struct Assignment {
     const dwm::Attribute* attribute;
-    std::string text;  // as typed
     DWORD value;
 };
 
@@ -72,7 +72,6 @@ struct SetCommand {
 
 struct FrameCommand {
     WindowSelector window;
-    std::string text;  // as typed: "all", "reset" or the four numbers
     MARGINS margins{};
     bool json = false;
 };
@@ -102,5 +101,20 @@ using ParsedCommand = std::variant<UsageError, HelpRequest, VersionRequest, Wind
 
 // args without the program name.
 ParsedCommand ParseCommandLine(const std::vector<std::string>& args);
+
+// The commands, each returning the process's exit status.
+int RunWindows(const WindowsCommand& command);
+int RunGet(const GetCommand& command);
+int RunComposition(const CompositionCommand& command);
+int RunWatch(const WatchCommand& command);
+int RunSet(const SetCommand& command);
+int RunFrame(const FrameCommand& command);
+int RunBlur(const BlurCommand& command);
+
+// Parses and runs a whole command line (UTF-8 arguments, without the program name).
+int RunVelmora(const std::vector<std::string>& args);
+
+// "velmora 1.0.1.102 (Velmora)" from the executable's own version resource.
+std::string VersionText();
 
 }  // namespace cli

@@ -1,35 +1,26 @@
 // velmora frame: extends the frame into the client area, then reads the frame bounds back.
-#include "cli/Commands.h"
-#include "cli/Output.h"
-#include "cli/Reports.h"
+#include "cli/CommandLine.h"
+#include "cli/Meanings.h"
+#include "cli/Target.h"
 #include "dwm/DwmCalls.h"
 
 namespace cli {
-namespace {
-
-std::string MarginsText(const MARGINS& m) {
-    return "left " + std::to_string(m.cxLeftWidth) + ", right " + std::to_string(m.cxRightWidth) + ", top " +
-           std::to_string(m.cyTopHeight) + ", bottom " + std::to_string(m.cyBottomHeight);
-}
-
-}  // namespace
 
 int RunFrame(const FrameCommand& command) {
-    const HWND window = SelectOrExplain(command.window);
-    if (window == nullptr) return kExitNoWindow;
-    if (HasClosed(window)) return kExitNoWindow;
-    ProcessNames names;
+    auto target = OpenTarget(command.window, {"handle", "title"});
+    if (!target) return kExitNoWindow;
+    const HWND window = target->window;
+    Facts facts = std::move(target->facts);
+    const HRESULT result = ExtendFrameIntoClientArea(window, command.margins);
+    // Closed before the DWM could take it: nothing was done.
+    if (result < 0 && HasClosed(window)) return FinishClosed({}, command.json, window);
+    facts.push_back({"margins", Margins{command.margins}});
+    facts.push_back({"result", CallResult(result)});
     const dwm::Attribute& bounds = *dwm::FindAttribute("extended-frame-bounds");
-    FrameReport report{GatherFacts(window, names), &command,
-                       ExtendFrameIntoClientArea(window, command.margins), {}};
-    report.frame = dwm::ReadAttribute(window, bounds);
-    if (command.json) {
-        WriteOut(FrameJson(report));
-    } else {
-        WriteOut(AlignedPairs({{"frame", MarginsText(command.margins) + ", " + ResultText(report.result)},
-                               {bounds.name, ReadingText(bounds, report.frame)}}));
-    }
-    return report.result < 0 ? kExitDwmFailed : kExitOk;
+    const dwm::AttributeReading frame = dwm::ReadAttribute(window, bounds);
+    if (frame.result < 0 && HasClosed(window)) return FinishClosed(facts, command.json, window);
+    facts.push_back({bounds.name, ReadingValue(bounds, frame, Asked::AsPart)});
+    return Finish(facts, command.json);
 }
 
 }  // namespace cli

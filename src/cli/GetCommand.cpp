@@ -1,66 +1,49 @@
 // velmora get: a window's DWM attributes, each asked of the DWM, with what their values mean.
-#include "cli/Commands.h"
+#include "cli/CommandLine.h"
+#include "cli/Meanings.h"
 #include "cli/Output.h"
-#include "cli/Reports.h"
+#include "cli/Target.h"
 
 namespace cli {
 namespace {
 
-MonitorFacts Monitor(HWND window) {
-    MonitorFacts facts;
+Value Monitor(HWND window) {
     MONITORINFOEXW info{};
     info.cbSize = sizeof info;
     const HMONITOR monitor = ::MonitorFromWindow(window, MONITOR_DEFAULTTONEAREST);
-    if (monitor == nullptr || !::GetMonitorInfoW(monitor, &info)) return facts;
-    facts.known = true;
-    facts.name = ToUtf8(info.szDevice);
-    facts.rect = info.rcMonitor;
-    facts.work = info.rcWork;
-    facts.primary = (info.dwFlags & MONITORINFOF_PRIMARY) != 0;
-    return facts;
+    if (monitor == nullptr || !::GetMonitorInfoW(monitor, &info)) return Unknown{};
+    return Group{{{"name", Word{ToUtf8(info.szDevice)}},
+                  {"rect", Rect{info.rcMonitor}},
+                  {"work", Rect{info.rcWork}},
+                  {"primary", YesNo{(info.dwFlags & MONITORINFOF_PRIMARY) != 0}}}};
 }
 
-RECT ClientOnScreen(HWND window) {
+Value ClientOnScreen(HWND window) {
     RECT client{};
-    ::GetClientRect(window, &client);
+    if (!::GetClientRect(window, &client)) return Unknown{};
     ::MapWindowPoints(window, nullptr, reinterpret_cast<POINT*>(&client), 2);
-    return client;
-}
-
-std::string Text(const GetReport& report) {
-    const WindowFacts& w = report.window;
-    std::vector<std::pair<std::string, std::string>> pairs{
-        {"window", HexHandle(w.handle) + " \"" + w.title + "\""},
-        {"class", w.className},
-        {"process", (w.process.empty() ? "?" : w.process) + " (pid " + std::to_string(w.pid) + ")"},
-        {"rect", dwm::RectangleText(w.rect)},
-        {"client-rect", dwm::RectangleText(report.clientRect)},
-        {"dpi", std::to_string(w.dpi)},
-        {"monitor", report.monitor.known ? report.monitor.name + " " + dwm::RectangleText(report.monitor.rect) +
-                                               (report.monitor.primary ? " primary" : "")
-                                         : "?"},
-    };
-    for (const AttributeLine& line : report.attributes) {
-        pairs.emplace_back(line.attribute->name, ReadingText(*line.attribute, line.reading));
-    }
-    return AlignedPairs(pairs);
+    return Rect{client};
 }
 
 }  // namespace
 
 int RunGet(const GetCommand& command) {
-    const HWND window = SelectOrExplain(command.window);
-    if (window == nullptr) return kExitNoWindow;
-    ProcessNames names;
-    GetReport report{GatherFacts(window, names), ClientOnScreen(window), Monitor(window),
-                     {}};
-    bool failed = false;
+    auto target = OpenTarget(command.window, {"handle", "title", "class", "process", "pid", "rect", "dpi"});
+    if (!target) return kExitNoWindow;
+    const HWND window = target->window;
+    Facts facts = std::move(target->facts);
+    facts.push_back({"client-rect", ClientOnScreen(window)});
+    facts.push_back({"monitor", Monitor(window)});
+    Group attributes{{}, false};
     for (const dwm::Attribute* attribute : command.attributes) {
-        report.attributes.push_back({attribute, dwm::ReadAttribute(window, *attribute)});
-        failed = failed || IsFailure(report.attributes.back().reading.result);
+        const dwm::AttributeReading reading = dwm::ReadAttribute(window, *attribute);
+        attributes.facts.push_back(
+            {attribute->name, ReadingValue(*attribute, reading, command.named ? Asked::ByName : Asked::AsPart)});
     }
-    WriteOut(command.json ? GetJson(report) : Text(report));
-    return failed ? kExitDwmFailed : kExitOk;
+    facts.push_back({"attributes", std::move(attributes)});
+    // Whatever was read after the window closed is not the window's.
+    if (HasClosed(window)) return FinishClosed({}, command.json, window);
+    return Finish(facts, command.json);
 }
 
 }  // namespace cli

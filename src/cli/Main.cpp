@@ -3,7 +3,7 @@
 
 #include <exception>
 
-#include "cli/Commands.h"
+#include "cli/CommandLine.h"
 #include "cli/Output.h"
 
 int wmain(int argc, wchar_t** argv) {
@@ -13,6 +13,6 @@ int wmain(int argc, wchar_t** argv) {
         return cli::RunVelmora(args);
     } catch (const std::exception& error) {
         cli::WriteError(error.what());
-        return cli::kExitDwmFailed;
+        return cli::kExitFailed;
     }
 }

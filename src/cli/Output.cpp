@@ -1,56 +1,50 @@
 #include "cli/Output.h"
 
-#include <algorithm>
 #include <cstdio>
-#include <iterator>
-
-#include "dwm/DwmCalls.h"
 
 namespace cli {
 namespace {
+
+// The first error a write to stdout met, or 0: the one state every write shares.
+DWORD g_outError = 0;
 
 bool IsConsole(HANDLE stream) {
     DWORD mode = 0;
     return ::GetConsoleMode(stream, &mode) != FALSE;
 }
 
-void Write(DWORD which, std::string_view text) {
-    const HANDLE stream = ::GetStdHandle(which);
-    if (stream == nullptr || stream == INVALID_HANDLE_VALUE || text.empty()) return;
-    DWORD written = 0;
-    if (IsConsole(stream)) {
-        const std::wstring wide = ToWide(text);
-        ::WriteConsoleW(stream, wide.data(), static_cast<DWORD>(wide.size()), &written, nullptr);
-    } else {
-        ::WriteFile(stream, text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
+// Everything or an error code; a short write is an error too.
+DWORD WriteAll(HANDLE stream, const void* data, size_t size) {
+    if (stream == nullptr || stream == INVALID_HANDLE_VALUE) return ERROR_INVALID_HANDLE;
+    const auto* bytes = static_cast<const char*>(data);
+    while (size > 0) {
+        const DWORD chunk = size > 1u << 30 ? 1u << 30 : static_cast<DWORD>(size);
+        DWORD written = 0;
+        if (!::WriteFile(stream, bytes, chunk, &written, nullptr)) return ::GetLastError();
+        if (written == 0) return ERROR_WRITE_FAULT;
+        bytes += written;
+        size -= written;
     }
+    return 0;
 }
 
-// Columns count characters, not bytes.
-size_t Width(std::string_view text) {
-    return static_cast<size_t>(std::count_if(text.begin(), text.end(), [](char c) { return (c & 0xC0) != 0x80; }));
+DWORD WriteText(HANDLE stream, std::string_view text) {
+    if (text.empty()) return 0;
+    if (stream != nullptr && stream != INVALID_HANDLE_VALUE && IsConsole(stream)) {
+        const std::wstring wide = ToWide(text);
+        DWORD written = 0;
+        if (!::WriteConsoleW(stream, wide.data(), static_cast<DWORD>(wide.size()), &written, nullptr)) {
+            return ::GetLastError();
+        }
+        return written == wide.size() ? 0 : ERROR_WRITE_FAULT;
+    }
+    return WriteAll(stream, text.data(), text.size());
 }
 
-std::string Pad(const std::string& text, size_t width) { return text + std::string(width - Width(text), ' '); }
-
-struct KnownResult {
-    HRESULT result;
-    const char* meaning;
-};
-
-constexpr KnownResult kKnownResults[] = {
-    {kDwmNotSupported, "no DWM"},
-    {E_INVALIDARG, "not supported by this Windows (E_INVALIDARG)"},
-    {E_HANDLE, "not a window (E_HANDLE)"},
-    {E_ACCESSDENIED, "refused (E_ACCESSDENIED)"},
-    {E_NOTIMPL, "not implemented (E_NOTIMPL)"},
-    {E_FAIL, "failed (E_FAIL)"},
-    {E_POINTER, "bad pointer (E_POINTER)"},
-    {E_OUTOFMEMORY, "out of memory (E_OUTOFMEMORY)"},
-    {static_cast<HRESULT>(0x80263001), "composition is off (DWM_E_COMPOSITIONDISABLED)"},
-    {HRESULT_FROM_WIN32(ERROR_MOD_NOT_FOUND), "dwmapi.dll not found"},
-    {HRESULT_FROM_WIN32(ERROR_PROC_NOT_FOUND), "not in this dwmapi.dll"},
-};
+bool Remember(DWORD error) {
+    if (g_outError == 0) g_outError = error;
+    return g_outError == 0;
+}
 
 }  // namespace
 
@@ -73,56 +67,40 @@ std::wstring ToWide(std::string_view text) {
     return wide;
 }
 
-void WriteOut(std::string_view text) { Write(STD_OUTPUT_HANDLE, text); }
-void WriteError(std::string_view message) { Write(STD_ERROR_HANDLE, "velmora: " + std::string(message) + "\n"); }
-void WriteErrorText(std::string_view text) { Write(STD_ERROR_HANDLE, text); }
-
-std::string AlignedTable(const std::vector<std::vector<std::string>>& rows) {
-    std::vector<size_t> widths;
-    for (const auto& row : rows) {
-        if (widths.size() < row.size()) widths.resize(row.size());
-        for (size_t i = 0; i < row.size(); ++i) widths[i] = std::max(widths[i], Width(row[i]));
-    }
-    std::string text;
-    for (const auto& row : rows) {
-        for (size_t i = 0; i < row.size(); ++i) text += i + 1 < row.size() ? Pad(row[i], widths[i]) + "  " : row[i];
-        text += "\n";
-    }
-    return text;
+bool WriteOut(std::string_view text) {
+    if (g_outError != 0) return false;
+    return Remember(WriteText(::GetStdHandle(STD_OUTPUT_HANDLE), text));
 }
 
-std::string AlignedPairs(const std::vector<std::pair<std::string, std::string>>& pairs) {
-    std::vector<std::vector<std::string>> rows;
-    for (const auto& [key, value] : pairs) rows.push_back({key, value});
-    return AlignedTable(rows);
+bool WriteOutBytes(const void* data, size_t size) {
+    if (g_outError != 0) return false;
+    return Remember(WriteAll(::GetStdHandle(STD_OUTPUT_HANDLE), data, size));
 }
 
-std::string HexResult(HRESULT result) {
-    char text[16];
-    std::snprintf(text, sizeof text, "0x%08lx", static_cast<unsigned long>(static_cast<DWORD>(result)));
-    return text;
+void WriteError(std::string_view message) {
+    WriteText(::GetStdHandle(STD_ERROR_HANDLE), "velmora: " + std::string(message) + "\n");
+}
+void WriteErrorText(std::string_view text) { WriteText(::GetStdHandle(STD_ERROR_HANDLE), text); }
+
+int FinishOutput(int status) {
+    if (g_outError == 0) return status;
+    WriteError("cannot write the output: " + SystemMessage(g_outError));
+    return 1;
 }
 
-std::string ResultMeaning(HRESULT result) {
-    if (result >= 0) return "OK";
-    for (const KnownResult& known : kKnownResults) {
-        if (known.result == result) return known.meaning;
-    }
+std::string SystemMessage(DWORD error) {
     wchar_t* buffer = nullptr;
     const DWORD length = ::FormatMessageW(
-        FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
-        static_cast<DWORD>(result), 0, reinterpret_cast<wchar_t*>(&buffer), 0, nullptr);
+        FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, error, 0,
+        reinterpret_cast<wchar_t*>(&buffer), 0, nullptr);
     std::wstring message(buffer != nullptr ? buffer : L"", length);
     ::LocalFree(buffer);
     while (!message.empty() && (message.back() == L'\n' || message.back() == L'\r' || message.back() == L'.')) {
         message.pop_back();
     }
-    return message.empty() ? "failed" : ToUtf8(message);
-}
-
-std::string HexHandle(HWND window) {
-    char text[24];
-    std::snprintf(text, sizeof text, "0x%08llx", static_cast<unsigned long long>(reinterpret_cast<UINT_PTR>(window)));
+    if (!message.empty()) return ToUtf8(message);
+    char text[32];
+    std::snprintf(text, sizeof text, "error 0x%08lx", static_cast<unsigned long>(error));
     return text;
 }
 

@@ -1,46 +1,36 @@
-// velmora set: sets DWM attributes in the order given, then reads back what the DWM made of them.
-#include "cli/Commands.h"
-#include "cli/Output.h"
-#include "cli/Reports.h"
+// velmora set: sets DWM attributes in the order given, then reads back what the DWM made of each.
+#include "cli/CommandLine.h"
+#include "cli/Meanings.h"
+#include "cli/Target.h"
 
 namespace cli {
-namespace {
-
-std::string SetLineText(const SetLine& line) {
-    const dwm::Attribute& attribute = *line.assignment->attribute;
-    std::string now = "not readable";
-    if (attribute.readable) {
-        now = line.readBack.result >= 0 ? "now " + dwm::DescribeValue(attribute, line.readBack.value)
-                                        : "now unknown (" + FailureText(line.readBack.result) + ")";
-    }
-    return std::string(attribute.name) + ": requested " + line.assignment->text + ", " + ResultText(line.result) +
-           ", " + now + "\n";
-}
-
-}  // namespace
 
 int RunSet(const SetCommand& command) {
-    const HWND window = SelectOrExplain(command.window);
-    if (window == nullptr) return kExitNoWindow;
-    ProcessNames names;
-    SetReport report{GatherFacts(window, names), {}};
-    bool failed = false;
-    // In the order given; a refusal does not stop the rest.
+    auto target = OpenTarget(command.window, {"handle", "title"});
+    if (!target) return kExitNoWindow;
+    const HWND window = target->window;
+    Facts facts = std::move(target->facts);
+    Table lines{{"attribute", "requested", "result", "now"}, {}};
+    // What was applied before the window closed, if anything was.
+    const auto done = [&] {
+        if (lines.rows.empty()) facts.clear();
+        else facts.push_back({"set", lines});
+    };
+    // In the order given; a refusal does not stop the rest, a closed window does.
     for (const Assignment& assignment : command.assignments) {
-        if (HasClosed(window)) return kExitNoWindow;
-        SetLine line{&assignment, dwm::WriteAttribute(window, *assignment.attribute, assignment.value), {}};
-        if (assignment.attribute->readable) line.readBack = dwm::ReadAttribute(window, *assignment.attribute);
-        failed = failed || line.result < 0;
-        report.lines.push_back(line);
+        const dwm::Attribute& attribute = *assignment.attribute;
+        const HRESULT result = dwm::WriteAttribute(window, attribute, assignment.value);
+        if (result < 0 && HasClosed(window)) return done(), FinishClosed(facts, command.json, window);
+        const dwm::AttributeReading now = dwm::ReadAttribute(window, attribute);
+        const bool closed = now.result < 0 && HasClosed(window);
+        lines.rows.push_back({{"attribute", Word{attribute.name}},
+                              {"requested", AttributeValue(attribute, {assignment.value, {}})},
+                              {"result", WriteResult(attribute, result)},
+                              {"now", closed ? Value{Unknown{}} : ReadingValue(attribute, now, Asked::AsPart, true)}});
+        if (closed) return done(), FinishClosed(facts, command.json, window);
     }
-    if (command.json) {
-        WriteOut(SetJson(report));
-    } else {
-        std::string text;
-        for (const SetLine& line : report.lines) text += SetLineText(line);
-        WriteOut(text);
-    }
-    return failed ? kExitDwmFailed : kExitOk;
+    done();
+    return Finish(facts, command.json);
 }
 
 }  // namespace cli

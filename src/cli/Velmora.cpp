@@ -1,4 +1,4 @@
-#include "cli/Commands.h"
+#include "cli/CommandLine.h"
 #include "cli/Output.h"
 
 #include <type_traits>
@@ -27,11 +27,11 @@ int RunVelmora(const std::vector<std::string>& args) {
                           },
                           [](const HelpRequest& help) {
                               WriteOut(help.text);
-                              return int{kExitOk};
+                              return FinishOutput(kExitOk);
                           },
                           [](const VersionRequest&) {
                               WriteOut(VersionText() + "\n");
-                              return int{kExitOk};
+                              return FinishOutput(kExitOk);
                           },
                           [](const WindowsCommand& command) { return RunWindows(command); },
                           [](const GetCommand& command) { return RunGet(command); },

@@ -2,15 +2,25 @@
 #include <atomic>
 #include <deque>
 
-#include "cli/Commands.h"
+#include "cli/CommandLine.h"
+#include "cli/Facts.h"
+#include "cli/Meanings.h"
 #include "cli/Output.h"
-#include "cli/Reports.h"
 #include "dwm/DwmCalls.h"
 
 namespace cli {
 namespace {
 
 constexpr wchar_t kWindowClass[] = L"VelmoraWatch";
+
+struct WatchEvent {
+    std::string time;
+    UINT message = 0;
+    WPARAM wParam = 0;
+    LPARAM lParam = 0;
+    HRESULT queryResult = S_OK;  // composition changed: the query of the new state
+    BOOL composition = FALSE;
+};
 
 // Set by the console's Ctrl+C thread, waited on by the loop: the one state that two threads share.
 std::atomic<HANDLE> g_stopEvent{nullptr};
@@ -20,9 +30,11 @@ BOOL WINAPI OnConsoleControl(DWORD) {
     return TRUE;
 }
 
+// The notifications the DWM sends every top-level window. WM_DWMNCRENDERINGCHANGED goes only to the
+// window whose rendering changed, never to a watcher.
 bool IsDwmNotification(UINT message) {
     return message == WM_DWMCOMPOSITIONCHANGED || message == WM_DWMCOLORIZATIONCOLORCHANGED ||
-           message == WM_DWMNCRENDERINGCHANGED || message == WM_DWMWINDOWMAXIMIZEDCHANGE;
+           message == WM_DWMWINDOWMAXIMIZEDCHANGE;
 }
 
 LRESULT CALLBACK WatchWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -30,7 +42,7 @@ LRESULT CALLBACK WatchWindowProc(HWND window, UINT message, WPARAM wParam, LPARA
         auto* events = reinterpret_cast<std::deque<WatchEvent>*>(::GetWindowLongPtrW(window, GWLP_USERDATA));
         if (events != nullptr) {
             try {
-                WatchEvent event{Timestamp(), message, wParam, lParam, window, S_OK, FALSE};
+                WatchEvent event{Timestamp(), message, wParam, lParam, S_OK, FALSE};
                 if (message == WM_DWMCOMPOSITIONCHANGED) event.queryResult = IsCompositionEnabled(&event.composition);
                 events->push_back(std::move(event));
             } catch (...) {
@@ -42,25 +54,19 @@ LRESULT CALLBACK WatchWindowProc(HWND window, UINT message, WPARAM wParam, LPARA
     return ::DefWindowProcW(window, message, wParam, lParam);
 }
 
-std::string Text(const WatchEvent& e) {
-    std::string details;
+Facts EventFacts(const WatchEvent& e) {
     switch (e.message) {
         case WM_DWMCOMPOSITIONCHANGED:
-            details = e.queryResult >= 0 ? (e.composition ? "on" : "off") : FailureText(e.queryResult);
-            break;
+            return {{"time", Word{e.time}},
+                    {"event", Word{"composition-changed"}},
+                    {"composition", e.queryResult >= 0 ? Value{OnOff{e.composition != FALSE}} : CallResult(e.queryResult)}};
         case WM_DWMCOLORIZATIONCOLORCHANGED:
-            details = ColorizationText(static_cast<DWORD>(e.wParam)) + " (" +
-                      HexResult(static_cast<HRESULT>(static_cast<DWORD>(e.wParam))) + ")" +
-                      (e.lParam ? ", opaque blend" : ", blended");
-            break;
-        case WM_DWMNCRENDERINGCHANGED:
-            details = HexHandle(e.window) + (e.wParam ? " on" : " off");
-            break;
-        case WM_DWMWINDOWMAXIMIZEDCHANGE:
-            details = e.wParam ? "maximized" : "not maximized";
-            break;
+            return {{"time", Word{e.time}},
+                    {"event", Word{"colorization-changed"}},
+                    {"colorization", Colorization{static_cast<DWORD>(e.wParam), e.lParam != 0}}};
+        default:
+            return {{"time", Word{e.time}}, {"event", Word{"maximized-changed"}}, {"maximized", YesNo{e.wParam != 0}}};
     }
-    return e.time + "  " + EventName(e.message) + "  " + details + "\n";
 }
 
 // A hidden top-level window: message-only windows get no broadcasts.
@@ -116,7 +122,7 @@ int RunWatch(const WatchCommand& command) {
     WatchWindow window(&events);
     if (!window || ctrlC.Event() == nullptr) {
         WriteError("cannot create the window that receives DWM notifications");
-        return kExitDwmFailed;
+        return kExitFailed;
     }
     if (!command.json) WriteErrorText("watching DWM notifications; Ctrl+C stops\n");
     const ULONGLONG start = ::GetTickCount64();
@@ -131,11 +137,13 @@ int RunWatch(const WatchCommand& command) {
         MSG message;
         while (::PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) ::DispatchMessageW(&message);
         for (; !events.empty() && (!command.count || seen < *command.count); ++seen) {
-            WriteOut(command.json ? EventJson(events.front()) : Text(events.front()));
+            const Facts facts = EventFacts(events.front());
             events.pop_front();
+            // A reader that has gone away ends the watch.
+            if (!WriteOut(command.json ? LineJson(facts) : LineText(facts))) return FinishOutput(kExitOk);
         }
     }
-    return kExitOk;
+    return FinishOutput(kExitOk);
 }
 
 }  // namespace cli

@@ -20,36 +20,52 @@ constexpr ValueName kCorner[] = {{0, "default"}, {1, "square"}, {2, "round"}, {3
 constexpr ValueName kBackdrop[] = {{0, "auto"}, {1, "none"}, {2, "mica"}, {3, "acrylic"}, {4, "tabbed"}};
 constexpr std::span<const ValueName> kNoNames{};
 
+constexpr WindowsRelease kVista{6, 0, 6000, "Windows Vista"};
+constexpr WindowsRelease kWindows7{6, 1, 7600, "Windows 7"};
+constexpr WindowsRelease kWindows8{6, 2, 9200, "Windows 8"};
+constexpr WindowsRelease kWindows10_1809{10, 0, 17763, "Windows 10 1809"};
+constexpr WindowsRelease kWindows10_2004{10, 0, 19041, "Windows 10 2004"};
+constexpr WindowsRelease kWindows11{10, 0, 22000, "Windows 11"};
+constexpr WindowsRelease kWindows11_22H2{10, 0, 22621, "Windows 11 22H2"};
+
 using K = ValueKind;
-// Numbers after 16 are missing from older SDK headers; the table is where they are written.
+constexpr Access G = Access::Get, S = Access::Set, B = Access::Both;
+// Numbers after 16 are missing from older SDK headers; the table is where they are written. The
+// access is what the DWMWINDOWATTRIBUTE documentation gives each one.
 constexpr Attribute kAttributes[] = {
-    {1, "ncrendering-enabled", K::Switch, true, false, kOnOff, "Vista", 0, "the DWM renders the non-client area"},
-    {2, "nc-policy", K::Choice, false, true, kNcPolicy, "Vista", 0, "non-client rendering policy"},
-    {3, "transitions", K::Choice, false, true, kTransitions, "Vista", 0, "show and hide animations"},
-    {4, "allow-ncpaint", K::Switch, false, true, kOnOff, "Vista", 0, "the window may paint its non-client area"},
-    {5, "caption-button-bounds", K::Rectangle, true, false, kNoNames, "Vista", 0,
+    {1, "ncrendering-enabled", K::Switch, G, kOnOff, &kVista, 0, nullptr, "the DWM renders the non-client area"},
+    {2, "nc-policy", K::Choice, S, kNcPolicy, &kVista, 0, nullptr, "non-client rendering policy"},
+    {3, "transitions", K::Choice, S, kTransitions, &kVista, 0, nullptr, "show and hide animations"},
+    {4, "allow-ncpaint", K::Switch, S, kOnOff, &kVista, 0, nullptr, "the window may paint its non-client area"},
+    {5, "caption-button-bounds", K::Rectangle, G, kNoNames, &kVista, 0, nullptr,
      "caption buttons, in window coordinates"},
-    {6, "nc-rtl-layout", K::Switch, false, true, kOnOff, "Vista", 0, "right-to-left non-client layout"},
-    {7, "force-iconic", K::Switch, false, true, kOnOff, "Vista", 0, "a static iconic picture instead of live content"},
-    {8, "flip3d", K::Choice, false, true, kFlip3D, "Vista", 0, "place in Flip3D"},
-    {9, "extended-frame-bounds", K::Rectangle, true, false, kNoNames, "Vista", 0,
-     "the visible frame on the screen"},
-    {10, "has-iconic-bitmap", K::Switch, false, true, kOnOff, "7", 0, "the window supplies its own iconic bitmap"},
-    {11, "disallow-peek", K::Switch, false, true, kOnOff, "7", 0, "no peek preview for this window"},
-    {12, "excluded-from-peek", K::Switch, false, true, kOnOff, "7", 0, "stays visible during peek"},
-    {13, "cloak", K::Switch, false, true, kOnOff, "8", 0, "hide the window (the caller's own windows only)"},
-    {14, "cloaked", K::Cloaked, true, false, kNoNames, "8", 0, "who hides the window: app, shell, inherited"},
-    {15, "freeze-representation", K::Switch, false, true, kOnOff, "8", 0, "freeze the thumbnail picture"},
-    {17, "host-backdrop-brush", K::Switch, false, true, kOnOff, "11", 0, "the window may use host backdrop brushes"},
-    {20, "dark-mode", K::Switch, true, true, kOnOff, "10 20H1", 19, "dark title bar and frame"},
-    {33, "corner", K::Choice, true, true, kCorner, "11", 0, "corner rounding"},
-    {34, "border-color", K::Colour, true, true, kNoNames, "11", 0, "border colour"},
-    {35, "caption-color", K::Colour, true, true, kNoNames, "11", 0, "caption colour"},
-    {36, "text-color", K::Colour, true, true, kNoNames, "11", 0, "caption text colour"},
-    {37, "visible-frame-border-thickness", K::Count, true, false, kNoNames, "11", 0,
+    {6, "nc-rtl-layout", K::Switch, S, kOnOff, &kVista, 0, nullptr, "right-to-left non-client layout"},
+    {7, "force-iconic", K::Switch, S, kOnOff, &kVista, 0, nullptr, "a static iconic picture instead of live content"},
+    {8, "flip3d", K::Choice, S, kFlip3D, &kVista, 0, nullptr, "place in Flip3D"},
+    {9, "extended-frame-bounds", K::Rectangle, G, kNoNames, &kVista, 0, nullptr, "the visible frame on the screen"},
+    {10, "has-iconic-bitmap", K::Switch, S, kOnOff, &kWindows7, 0, nullptr, "the window supplies its own iconic bitmap"},
+    {11, "disallow-peek", K::Switch, S, kOnOff, &kWindows7, 0, nullptr, "no peek preview for this window"},
+    {12, "excluded-from-peek", K::Switch, S, kOnOff, &kWindows7, 0, nullptr, "stays visible during peek"},
+    {13, "cloak", K::Switch, S, kOnOff, &kWindows8, 0, nullptr, "hide the window (the caller's own windows only)"},
+    {14, "cloaked", K::Cloaked, G, kNoNames, &kWindows8, 0, nullptr, "who hides the window: app, shell, inherited"},
+    {15, "freeze-representation", K::Switch, S, kOnOff, &kWindows8, 0, nullptr, "freeze the thumbnail picture"},
+    {17, "host-backdrop-brush", K::Switch, S, kOnOff, &kWindows11, 0, nullptr,
+     "the window may use host backdrop brushes"},
+    {20, "dark-mode", K::Switch, S, kOnOff, &kWindows10_2004, 19, &kWindows10_1809, "dark title bar and frame"},
+    {33, "corner", K::Choice, S, kCorner, &kWindows11, 0, nullptr, "corner rounding"},
+    {34, "border-color", K::Colour, S, kNoNames, &kWindows11, 0, nullptr, "border colour"},
+    {35, "caption-color", K::Colour, S, kNoNames, &kWindows11, 0, nullptr, "caption colour"},
+    {36, "text-color", K::Colour, S, kNoNames, &kWindows11, 0, nullptr, "caption text colour"},
+    {37, "visible-frame-border-thickness", K::Count, G, kNoNames, &kWindows11, 0, nullptr,
      "width of the visible border, in pixels"},
-    {38, "backdrop", K::Choice, true, true, kBackdrop, "11 22H2", 0, "system backdrop material"},
+    {38, "backdrop", K::Choice, B, kBackdrop, &kWindows11_22H2, 0, nullptr, "system backdrop material"},
 };
+
+bool IsOlder(const OSVERSIONINFOW& system, const WindowsRelease& release) {
+    if (system.dwMajorVersion != release.major) return system.dwMajorVersion < release.major;
+    if (system.dwMinorVersion != release.minor) return system.dwMinorVersion < release.minor;
+    return system.dwBuildNumber < release.build;
+}
 
 // Only the border can be switched off.
 bool AcceptsNone(const Attribute& attribute) { return attribute.id == 34; }
@@ -83,6 +99,14 @@ std::optional<DWORD> ParseHexColour(std::string_view text) {
 }  // namespace
 
 std::span<const Attribute> Attributes() { return kAttributes; }
+
+const WindowsRelease& FirstRelease(const Attribute& attribute) {
+    return attribute.olderSince != nullptr ? *attribute.olderSince : *attribute.since;
+}
+
+bool IsNewerThan(const Attribute& attribute, const OSVERSIONINFOW& system) {
+    return IsOlder(system, FirstRelease(attribute));
+}
 
 const Attribute* FindAttribute(std::string_view name) {
     const auto found = std::find_if(std::begin(kAttributes), std::end(kAttributes),
@@ -118,19 +142,6 @@ std::optional<DWORD> ParseValue(const Attribute& attribute, std::string_view tex
     return ParseHexColour(text);
 }
 
-std::string ColourText(COLORREF colour) {
-    char text[8];
-    std::snprintf(text, sizeof text, "#%02X%02X%02X", GetRValue(colour), GetGValue(colour), GetBValue(colour));
-    return text;
-}
-
-std::string RectangleText(const RECT& rect) {
-    char text[96];
-    std::snprintf(text, sizeof text, "%ld, %ld, %ld, %ld (%ld x %ld)", rect.left, rect.top, rect.right, rect.bottom,
-                  rect.right - rect.left, rect.bottom - rect.top);
-    return text;
-}
-
 std::string DescribeCloaked(DWORD bits) {
     if (bits == 0) return "no";
     static constexpr ValueName kParties[] = {{DWM_CLOAKED_APP, "app"},
@@ -151,27 +162,12 @@ std::string DescribeCloaked(DWORD bits) {
     return text;
 }
 
-std::string DescribeValue(const Attribute& attribute, const AttributeValue& value) {
-    switch (attribute.kind) {
-        case ValueKind::Switch:
-            return value.scalar != 0 ? "on" : "off";
-        case ValueKind::Choice:
-            for (const ValueName& name : attribute.names) {
-                if (name.value == value.scalar) return name.name;
-            }
-            return "unknown (" + std::to_string(value.scalar) + ")";
-        case ValueKind::Colour:
-            if (value.scalar == kColourDefault) return "default";
-            if (value.scalar == kColourNone) return "none";
-            return ColourText(value.scalar);
-        case ValueKind::Rectangle:
-            return RectangleText(value.rect);
-        case ValueKind::Cloaked:
-            return DescribeCloaked(value.scalar);
-        case ValueKind::Count:
-            return std::to_string(value.scalar);
+std::string NameOfValue(const Attribute& attribute, DWORD value) {
+    if (attribute.kind == ValueKind::Switch) return value != 0 ? "on" : "off";
+    for (const ValueName& name : attribute.names) {
+        if (name.value == value) return name.name;
     }
-    return std::string();
+    return "unknown (" + std::to_string(value) + ")";
 }
 
 std::string AllowedValues(const Attribute& attribute) {

@@ -1,7 +1,8 @@
 #pragma once
 // What the console tool knows about DWM window attributes, as one table: number, stable name,
-// value type, whether the DWM reports and accepts it, the names of its values and the first
-// Windows that knows it. Reading, setting, help and JSON keys are all driven by it.
+// value type, the calls Microsoft documents for it (get, set or both), the names of its values and
+// the first Windows build that knows it. Reading, setting, help, meanings and JSON keys are all
+// driven by it.
 #include <windows.h>
 
 #include <optional>
@@ -25,17 +26,32 @@ struct ValueName {
     const char* name;
 };
 
+// The documented calls: DwmGetWindowAttribute, DwmSetWindowAttribute or both.
+enum class Access { Get = 1, Set = 2, Both = 3 };
+
+struct WindowsRelease {
+    DWORD major, minor, build;
+    const char* name;  // "Windows 11 22H2"
+};
+
 struct Attribute {
     DWORD id;
     const char* name;
     ValueKind kind;
-    bool readable;
-    bool settable;
+    Access access;
     std::span<const ValueName> names;  // Switch and Choice: every value that has a name
-    const char* since;                 // the first Windows that knows it
-    DWORD olderId;                     // the number earlier builds of Windows answered to, or 0
+    const WindowsRelease* since;       // the first release that knows this number
+    DWORD olderId;                     // the number earlier builds answered to, or 0
+    const WindowsRelease* olderSince;  // the first release that knew the older number
     const char* help;
 };
+
+inline bool CanGet(const Attribute& a) { return (static_cast<int>(a.access) & static_cast<int>(Access::Get)) != 0; }
+inline bool CanSet(const Attribute& a) { return (static_cast<int>(a.access) & static_cast<int>(Access::Set)) != 0; }
+// The first release that knows the attribute under either of its numbers.
+const WindowsRelease& FirstRelease(const Attribute& attribute);
+// Whether a system of this version is older than every release that knows the attribute.
+bool IsNewerThan(const Attribute& attribute, const OSVERSIONINFOW& system);
 
 // The DWM's markers in a colour attribute.
 inline constexpr DWORD kColourDefault = 0xFFFFFFFF;
@@ -62,16 +78,12 @@ HRESULT WriteAttribute(HWND window, const Attribute& attribute, DWORD value);
 
 // A typed value ("round", "#FF8000", "on") as the DWM takes it; nothing when it is not one.
 std::optional<DWORD> ParseValue(const Attribute& attribute, std::string_view text);
-// What a value means, in the words ParseValue takes where it can.
-std::string DescribeValue(const Attribute& attribute, const AttributeValue& value);
+// A Choice or Switch value in the words ParseValue takes: "round", "on", or "unknown (7)".
+std::string NameOfValue(const Attribute& attribute, DWORD value);
 // The values ParseValue takes, for help and error messages: "default, square, round, small".
 std::string AllowedValues(const Attribute& attribute);
 
 // "no", or the cloaking parties joined by '+': "app", "shell+inherited".
 std::string DescribeCloaked(DWORD bits);
-// "10, 20, 810, 620 (800 x 600)": left, top, right, bottom and size.
-std::string RectangleText(const RECT& rect);
-// "#RRGGBB" of a COLORREF's red, green and blue.
-std::string ColourText(COLORREF colour);
 
 }  // namespace dwm

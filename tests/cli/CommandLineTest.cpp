@@ -1,11 +1,17 @@
 // velmora's command line and attribute table, in process: what each command line parses to, that no
-// argument list breaks the parser, and that every value name maps to its number and back.
+// argument list breaks the parser, that every value name maps to its number and back, and what
+// text from other programs looks like on a terminal.
 #include "cli/CommandLine.h"
 
 #include <gtest/gtest.h>
 
+#include "cli/Facts.h"
+#include "cli/TerminalText.h"
+
+#include <algorithm>
 #include <random>
 #include <sstream>
+#include <tuple>
 
 namespace {
 
@@ -27,8 +33,8 @@ std::string Summary(const cli::ParsedCommand& p) {
     if (std::holds_alternative<cli::VersionRequest>(p)) o << "version";
     if (auto* c = std::get_if<cli::CompositionCommand>(&p)) o << "composition" << (c->json ? " json" : "");
     if (auto* c = std::get_if<cli::WindowsCommand>(&p)) {
-        o << "windows" << (c->all ? " all" : "") << (c->json ? " json" : "");
-        for (const cli::Field f : c->fields) o << ' ' << cli::FieldName(f);
+        o << "windows" << Window(c->filter) << (c->json ? " json" : "");
+        for (const cli::WindowField* f : c->fields) o << ' ' << f->name;
     }
     if (auto* c = std::get_if<cli::GetCommand>(&p)) {
         o << "get" << Window(c->window) << (c->json ? " json" : "");
@@ -37,6 +43,7 @@ std::string Summary(const cli::ParsedCommand& p) {
     if (auto* c = std::get_if<cli::SetCommand>(&p)) {
         o << "set" << Window(c->window);
         for (const cli::Assignment& a : c->assignments) o << ' ' << a.attribute->id << "=0x" << std::hex << a.value << std::dec;
+        o << (c->json ? " json" : "");
     }
     if (auto* c = std::get_if<cli::FrameCommand>(&p)) {
         o << "frame" << Window(c->window) << ' ' << c->margins.cxLeftWidth << ',' << c->margins.cxRightWidth << ','
@@ -54,7 +61,18 @@ using Row = std::pair<Args, std::string>;  // the arguments, and their Summary o
 
 const Row kRows[] = {
     {{"frob"}, "! 'frob'"}, {{"windows", "--bogus"}, "! --bogus"}, {{}, "! no command"}, {{"set", "0x10", "x=on"}, "! 'x'"},
-    {{"get", "0x10", "nosuch"}, "! 'nosuch'"}, {{"get", "0x10", "nc-policy"}, "! 'nc-policy'"},
+    {{"get", "0x10", "nosuch"}, "! 'nosuch'"}, {{"get", "0x10", "nc-policy", "corner"}, "get h=16 2 33"},
+    {{"get", "0x10", "corner", "cloaked", "corner"}, "! 'corner' given twice"},
+    {{"windows", "--fields", "handle,title,handle"}, "! 'handle' given twice"},
+    {{"get", "0x100010072"}, "! '0x100010072'"}, {{"get", "0xFFFFFFFF", "corner"}, "get h=4294967295 33"},
+    {{"get", "0x10072", "--title", "x"}, "! '0x10072' and the selection options"},
+    {{"--json", "windows", "--process", "Notepad.exe", "--fields", "handle"}, "windows process=Notepad.exe json handle"},
+    {{"windows", "--pid", "12", "--title", "a", "--all", "--fields", "pid"}, "windows title=a pid=12 all pid"},
+    {{"windows", "--pid", "x1"}, "! --pid: expected a process id, got 'x1'"},
+    {{"watch", "--seconds", "abc"}, "! --seconds: expected a number of seconds, got 'abc'"},
+    {{"watch", "--seconds", "0"}, "! --seconds"}, {{"blur", "0x10", "on", "off"}, "! expected on or off, got 'on off'"},
+    {{"blur", "0x10", "on", "--circle", "-5"}, "! --circle: expected a size"}, {{"get", "0x10", "--title"}, "! --title: expected"},
+    {{"composition", "extra"}, "! unexpected argument 'extra'"}, {{"set", "0x10", "corner=round", "--json"}, "set h=16 33=0x2 json"},
     {{"set", "0x10", "ncrendering-enabled=on"}, "! 'ncrendering-enabled'"}, {{"set", "0x10", "corner"}, "! 'corner'"},
     {{"set", "0x10", "corner=roundish"}, "! 'roundish'"}, {{"set", "0x10", "border-color=#12345"}, "! '#12345'"},
     {{"set", "0x10", "caption-color=none"}, "! 'none'"}, {{"set", "0x10"}, "! nothing to set"},
@@ -74,7 +92,7 @@ const Row kRows[] = {
     {{"windows"}, "windows handle pid process class visible minimized cloaked rect frame dpi title"},
     {{"windows", "--all", "--fields", "title,handle"}, "windows all title handle"},
     {{"windows", "--fields", "title,bogus"}, "! 'bogus'"}, {{"get", "0x1A2b", "corner"}, "get h=6699 33"},
-    {{"get", "6698"}, "get h=6698 1 5 9 14 20 33 34 35 36 37 38"}, {{"get", "0x"}, "! '0x'"}, {{"get", "12ab"}, "! '12ab'"},
+    {{"get", "6698"}, "get h=6698 1 2 3 4 5 6 7 8 9 10 11 12 13 14 15 17 20 33 34 35 36 37 38"}, {{"get", "0x"}, "! '0x'"}, {{"get", "12ab"}, "! '12ab'"},
     {{"get", "--title", "Note", "corner", "backdrop"}, "get title=Note 33 38"}, {{"get"}, "! no window given"},
     {{"get", "--class", "Edit", "--pid", "42", "--process", "a.exe", "--first", "--all", "cloaked"},
      "get class=Edit pid=42 process=a.exe first all 14"},
@@ -103,13 +121,13 @@ void ExpectSound(const Args& args, const cli::ParsedCommand& p) {
     if (auto* c = std::get_if<cli::GetCommand>(&p)) {
         window = &c->window;
         EXPECT_FALSE(c->attributes.empty());
-        for (const dwm::Attribute* a : c->attributes) { EXPECT_TRUE(a->readable) << a->name; }
+        if (c->named) { EXPECT_NE(std::find(args.begin(), args.end(), c->attributes.front()->name), args.end()); }
     }
     if (auto* c = std::get_if<cli::SetCommand>(&p)) {
         window = &c->window;
         EXPECT_FALSE(c->assignments.empty());
         for (const cli::Assignment& a : c->assignments) {
-            EXPECT_TRUE(a.attribute->settable && dwm::ParseValue(*a.attribute, a.text) == a.value) << a.text;
+            EXPECT_TRUE(dwm::CanSet(*a.attribute)) << a.attribute->name;
         }
     }
     if (const cli::WindowSelector* s = window) {
@@ -140,6 +158,7 @@ TEST(CommandLineTest, RandomAndTruncatedArgumentListsNeverBreakTheParser) {
 }
 
 TEST(AttributeTableTest, EveryValueNameMapsToItsNumberAndBack) {
+    // Numbers after 16 from the Windows 11 SDK's dwmapi.h, which MinGW's headers lack.
     const std::pair<const char*, DWORD> kSdkIds[] = {{"ncrendering-enabled", DWMWA_NCRENDERING_ENABLED},
         {"nc-policy", DWMWA_NCRENDERING_POLICY}, {"transitions", DWMWA_TRANSITIONS_FORCEDISABLED},
         {"allow-ncpaint", DWMWA_ALLOW_NCPAINT}, {"caption-button-bounds", DWMWA_CAPTION_BUTTON_BOUNDS},
@@ -147,21 +166,44 @@ TEST(AttributeTableTest, EveryValueNameMapsToItsNumberAndBack) {
         {"flip3d", DWMWA_FLIP3D_POLICY}, {"extended-frame-bounds", DWMWA_EXTENDED_FRAME_BOUNDS},
         {"has-iconic-bitmap", DWMWA_HAS_ICONIC_BITMAP}, {"disallow-peek", DWMWA_DISALLOW_PEEK},
         {"excluded-from-peek", DWMWA_EXCLUDED_FROM_PEEK}, {"cloak", DWMWA_CLOAK}, {"cloaked", DWMWA_CLOAKED},
-        {"freeze-representation", DWMWA_FREEZE_REPRESENTATION}};
+        {"freeze-representation", DWMWA_FREEZE_REPRESENTATION}, {"host-backdrop-brush", 17}, {"dark-mode", 20},
+        {"corner", 33}, {"border-color", 34}, {"caption-color", 35}, {"text-color", 36},
+        {"visible-frame-border-thickness", 37}, {"backdrop", 38}};
     for (const auto& [name, id] : kSdkIds) EXPECT_EQ(dwm::FindAttribute(name)->id, id) << name;
+    EXPECT_EQ(std::size(kSdkIds), dwm::Attributes().size());
+    EXPECT_EQ(dwm::FindAttribute("dark-mode")->olderId, 19u);
+    // DWMSBT_*, DWMWCP_*: the numbers the DWM takes, name by name.
+    const std::pair<const char*, DWORD> kChoices[] = {{"backdrop=auto", 0}, {"backdrop=none", 1}, {"backdrop=mica", 2},
+        {"backdrop=acrylic", 3}, {"backdrop=tabbed", 4}, {"corner=square", 1}, {"corner=round", 2}, {"corner=small", 3}};
+    for (const auto& [assignment, value] : kChoices) {
+        const std::string text = assignment, name = text.substr(0, text.find('='));
+        EXPECT_EQ(dwm::ParseValue(*dwm::FindAttribute(name), text.substr(name.size() + 1)), value) << assignment;
+    }
     for (const dwm::Attribute& a : dwm::Attributes()) {
-        if (!a.settable) continue;
         for (const dwm::ValueName& v : a.names) {
             EXPECT_EQ(dwm::ParseValue(a, v.name), v.value) << a.name << '=' << v.name;
-            EXPECT_EQ(dwm::DescribeValue(a, {v.value, {}}), v.name) << a.name << '=' << v.name;
+            EXPECT_EQ(dwm::NameOfValue(a, v.value), v.name) << a.name << '=' << v.name;
         }
         if (a.kind != dwm::ValueKind::Colour) continue;
         EXPECT_EQ(dwm::ParseValue(a, "#FF8000"), 0x000080FFu) << a.name;
-        for (const char* text : {"#FF8000", "default"}) EXPECT_EQ(dwm::DescribeValue(a, {*dwm::ParseValue(a, text), {}}), text);
+        for (const char* text : {"#FF8000", "default"}) EXPECT_EQ(cli::ValueText(cli::Colour{*dwm::ParseValue(a, text)}), text);
     }
     const std::pair<DWORD, const char*> kCloaked[] = {{0, "no"}, {1, "app"}, {2, "shell"}, {6, "shell+inherited"},
                                                       {7, "app+shell+inherited"}, {9, "app+0x8"}};
     for (const auto& [bits, text] : kCloaked) EXPECT_EQ(dwm::DescribeCloaked(bits), text);
+}
+
+TEST(TerminalTextTest, ControlsAndDirectionOverridesAreEscapedAndWideCharactersTakeTwoColumns) {
+    const std::tuple<std::string, bool, std::string> kSafe[] = {
+        {"two\nlines", false, "two\\nlines"}, {"a\nb\r\tc", false, "a\\nb\\r\\tc"},
+        {"\x1b[31mred", false, "\\x1b[31mred"}, {"del\x7f c1\xc2\x9b", false, "del\\x7f c1\\x9b"},
+        {"evil\xe2\x80\xaetxt.exe", false, "evil\\u202etxt.exe"}, {"\xe2\x81\xa6iso", false, "\\u2066iso"},
+        {"say \"hi\" \\o/", true, "\"say \\\"hi\\\" \\\\o/\""}, {"say \"hi\"", false, "say \"hi\""},
+        {"日本語 🎌", true, "\"日本語 🎌\""}, {"\xff", false, "\xef\xbf\xbd"}};
+    for (const auto& [text, quoted, safe] : kSafe) EXPECT_EQ(cli::TerminalSafe(text, quoted), safe) << text;
+    const std::pair<const char*, size_t> kWidths[] = {{"abc", 3}, {"日本語のタイトル 🎌", 19}, {"e\xcc\x81", 1},
+                                                      {"ｶﾀｶﾅ", 4}, {"한국어", 6}, {"", 0}};
+    for (const auto& [text, width] : kWidths) EXPECT_EQ(cli::DisplayWidth(text), width) << text;
 }
 
 }  // namespace

@@ -1,24 +1,26 @@
 // The real velmora.exe, started by the test with its output in pipes, inspecting windows that the test
 // made (another process's windows, for velmora). The FakeDwm rows run against the fake DWM, whose journal
-// goes to a file, the WineDwm rows against Wine's stub: CTest runs each set with its DLL. Wine tells a
-// renamed copy it runs on Windows XP.
+// goes to a file, the WineDwm rows against Wine's stub: CTest runs each set with its DLL, in a Wine prefix
+// of their own whose registry each row sets to the Windows version velmora is to see. Every JSON document
+// a row produces is kept in bin/cli-json/ for the schema check that runs after.
 #include <windows.h>
 
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
 
+#include <algorithm>
 #include <fstream>
 #include <functional>
 #include <map>
+#include <optional>
 #include <regex>
+#include <sstream>
 
 #include "cli/Output.h"
 #include "support/ChildJob.h"
 #include "support/FakeDwm.h"
 
 namespace {
-
-const std::wstring kXpCopy = L"VelmoraXp.exe";
 
 std::wstring ModulePath() {
     wchar_t path[MAX_PATH] = {};
@@ -32,7 +34,9 @@ struct Result { bool finished = false; DWORD exitCode = 0; std::string out, err;
 // Runs a program of the test's directory with stdout and stderr in pipes large enough to hold all it writes,
 // read once it has ended. Meanwhile this thread's messages are dispatched, should velmora send any to the
 // test's windows; `started` gets the child's process id.
-Result RunProgram(const std::wstring& exe, const std::wstring& args, const std::function<void(DWORD)>& started) {
+// stdoutMode "full": a device that refuses every write for want of space; "closed": no stdout at all.
+Result RunProgram(const std::wstring& exe, const std::wstring& args, const std::function<void(DWORD)>& started,
+                  const std::string& stdoutMode = "") {
     Result r;
     SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
     HANDLE read[2], write[2];
@@ -44,6 +48,15 @@ Result RunProgram(const std::wstring& exe, const std::wstring& args, const std::
     startup.cb = sizeof startup;
     startup.dwFlags = STARTF_USESTDHANDLES;
     startup.hStdOutput = write[0], startup.hStdError = write[1];
+    HANDLE full = INVALID_HANDLE_VALUE;
+    if (stdoutMode == "full") {
+        full = ::CreateFileW(L"Z:\\dev\\full", GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, &inherit, OPEN_EXISTING, 0,
+                             nullptr);
+        EXPECT_NE(full, INVALID_HANDLE_VALUE);
+        startup.hStdOutput = full;
+    } else if (stdoutMode == "closed") {
+        startup.hStdOutput = INVALID_HANDLE_VALUE;
+    }
     std::wstring line = L"\"" + Directory() + exe + L"\" " + args;
     PROCESS_INFORMATION process{};
     if (::CreateProcessW(nullptr, line.data(), nullptr, nullptr, TRUE, CREATE_NO_WINDOW | CREATE_SUSPENDED, nullptr,
@@ -60,6 +73,7 @@ Result RunProgram(const std::wstring& exe, const std::wstring& args, const std::
         ::GetExitCodeProcess(process.hProcess, &r.exitCode);
         ::CloseHandle(process.hThread), ::CloseHandle(process.hProcess);
     }
+    if (full != INVALID_HANDLE_VALUE) ::CloseHandle(full);
     for (int i = 0; i < 2; ++i) {
         ::CloseHandle(write[i]);
         char buffer[4096];
@@ -70,12 +84,17 @@ Result RunProgram(const std::wstring& exe, const std::wstring& args, const std::
 }
 
 struct Row {
-    const char* args;  // {A}: window A's handle in hex, {a}: in decimal; {B} {H} {J} {D}esktop {F}oreground {pid} {exe}
+    // {A}: window A's handle in hex, {a}: in decimal; {B} {H} {J} {W} {T} {K} {D}esktop {F}oreground, {pid}, {exe}
+    // and {EXE} (upper case); {cl} {ct}: A's client area on the screen, {box100}: a 100-pixel box centred in it,
+    // {rgn100} and {ellipse100}: that box as the journal shows a square and a circle region.
+    const char* args;
     DWORD exit;
-    // "text": in stdout, runs of blanks as one, "O!text": not in it; "E:text": in stderr; "/json/pointer=value";
-    // "J:text": in the journal, after the previous J: match, "J!text": not in the journal.
+    // "text": in stdout, runs of blanks as one, "O!text": not in it; "R:text": in stdout as written; "E:text": in
+    // stderr; "/json/pointer=value"; "J:text": in the journal, after the previous J: match, "J!text": not in it.
     std::vector<std::string> expect;
-    const char* env = "";  // NAME=VALUE for velmora only, or "winxp": the copy that Wine tells Windows XP
+    // Blank-separated: "os=10.0.19045", the Windows velmora is told it runs on (10.0.22621 unless given);
+    // "stdout=full" or "stdout=closed"; "dll=missing": no dwmapi.dll in system32; NAME=VALUE, for velmora only.
+    const char* env = "";
 };
 void PrintTo(const Row& row, std::ostream* out) { *out << row.args; }
 
@@ -90,50 +109,102 @@ std::string ReadAll(const std::wstring& path) {
     return std::string(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
 }
 
+std::vector<std::string> Words(const std::string& text) {
+    std::istringstream in(text);
+    std::vector<std::string> words;
+    for (std::string word; in >> word;) words.push_back(word);
+    return words;
+}
+
+std::wstring SystemDwmapi() {
+    wchar_t path[MAX_PATH] = {};
+    ::GetSystemDirectoryW(path, MAX_PATH);
+    return std::wstring(path) + L"\\dwmapi.dll";
+}
+
+const wchar_t kVersionKey[] = L"Software\\Microsoft\\Windows NT\\CurrentVersion";
+
+// What Wine reports to programs started from now on: "10.0.22621". The prefix is the tests' own.
+void TellWindowsVersion(const std::string& version) {
+    const size_t dot = version.rfind('.');
+    const std::wstring major = cli::ToWide(version.substr(0, dot)), build = cli::ToWide(version.substr(dot + 1));
+    const auto set = [](const wchar_t* name, const std::wstring& value) {
+        const DWORD bytes = static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t));
+        ASSERT_EQ(::RegSetKeyValueW(HKEY_LOCAL_MACHINE, kVersionKey, name, REG_SZ, value.c_str(), bytes), ERROR_SUCCESS);
+    };
+    set(L"CurrentVersion", major);
+    set(L"CurrentBuildNumber", build);
+    set(L"CurrentBuild", build);
+}
+
 class VelmoraE2e : public testing::TestWithParam<Row> {
 public:
     static void SetUpTestSuite() {
-        const WNDCLASSW windowClass{0, ::DefWindowProcW, 0, 0, nullptr, nullptr, nullptr, nullptr, nullptr, L"VelmoraTestClass"};
-        ::RegisterClassW(&windowClass);
-        struct Made { const char* key; const wchar_t* title; int x, y, width, height; DWORD visible; };
-        const Made made[] = {{"{A}", L"VelmoraTarget Alpha", 100, 100, 400, 300, WS_VISIBLE},
-                             {"{B}", L"VelmoraTarget Beta", 520, 100, 200, 150, WS_VISIBLE},
-                             {"{H}", L"VelmoraTarget Hidden", 520, 300, 200, 150, 0},
-                             {"{J}", L"日本語のタイトル 🎌", 100, 450, 300, 200, WS_VISIBLE}};
+        for (const wchar_t* name : {L"VelmoraTestClass", L"VelmoraWideClass", L"VelmoraEvilClass", L"VelmoraClosable"}) {
+            const WNDCLASSW windowClass{0, ::DefWindowProcW, 0, 0, nullptr, nullptr, nullptr, nullptr, nullptr, name};
+            ::RegisterClassW(&windowClass);
+        }
+        struct Made { const char* key; const wchar_t* className; const wchar_t* title; int x, y, width, height; DWORD visible; };
+        const Made made[] = {{"{A}", L"VelmoraTestClass", L"VelmoraTarget Alpha", 100, 100, 400, 300, WS_VISIBLE},
+                             {"{B}", L"VelmoraTestClass", L"VelmoraTarget Beta", 520, 100, 200, 150, WS_VISIBLE},
+                             {"{H}", L"VelmoraTestClass", L"VelmoraTarget Hidden", 520, 300, 200, 150, 0},
+                             {"{J}", L"VelmoraWideClass", L"日本語のタイトル 🎌", 100, 450, 300, 200, WS_VISIBLE},
+                             {"{W}", L"VelmoraWideClass", L"Wide 12345678901234", 420, 450, 300, 200, WS_VISIBLE},
+                             // A title any program may choose: a line break, a colour sequence, quotes, a
+                             // right-to-left override.
+                             {"{T}", L"VelmoraEvilClass", L"Evil\nline \x1b[31mred\x1b[0m \"quoted\" \x202e" L"evil", 740,
+                              450, 200, 150, WS_VISIBLE}};
         for (const Made& m : made) {
-            s_windows[m.key] = ::CreateWindowExW(0, windowClass.lpszClassName, m.title, WS_OVERLAPPEDWINDOW | m.visible,
-                                                 m.x, m.y, m.width, m.height, nullptr, nullptr, nullptr, nullptr);
+            s_windows[m.key] = ::CreateWindowExW(0, m.className, m.title, WS_OVERLAPPEDWINDOW | m.visible, m.x, m.y,
+                                                 m.width, m.height, nullptr, nullptr, nullptr, nullptr);
         }
-        // What "the system" reports for them, read by velmora's fake DWM.
-        for (const auto& [id, value] : {std::pair<DWORD, DWORD>{33, 2}, {38, 2}, {34, 0x00D77800}, {20, 1}, {19, 1}}) {
-            testsupport::FakeDwm::SetSystemAttribute(s_windows["{A}"], id, value);
-        }
-        testsupport::FakeDwm::SetCloaked(s_windows["{B}"], 2);  // DWM_CLOAKED_SHELL
+        // What "the system" reports for them, read by velmora's fake DWM: only 37 and 38 are ever reported.
+        testsupport::FakeDwm::SetSystemAttribute(s_windows["{A}"], 38, 2);  // DWMSBT_MAINWINDOW
+        testsupport::FakeDwm::SetSystemAttribute(s_windows["{A}"], 33, 2);  // set-only: never read back
+        testsupport::FakeDwm::SetSystemAttribute(s_windows["{B}"], 38, 4);  // DWMSBT_TABBEDWINDOW
+        testsupport::FakeDwm::SetCloaked(s_windows["{B}"], 2);               // DWM_CLOAKED_SHELL
         ::SetEnvironmentVariableW(L"FAKE_DWM_JOURNAL", kJournal.c_str());  // for velmora: the test loads no DWM
-        const std::wstring dir = Directory(), key = L"Software\\Wine\\AppDefaults\\" + kXpCopy;
-        ASSERT_TRUE(::CopyFileW((dir + L"velmora.exe").c_str(), (dir + kXpCopy).c_str(), FALSE));
-        ASSERT_EQ(::RegSetKeyValueW(HKEY_CURRENT_USER, key.c_str(), L"Version", REG_SZ, L"winxp64", 16), ERROR_SUCCESS);
+        ::CreateDirectoryW((Directory() + L"cli-json").c_str(), nullptr);
     }
     static void TearDownTestSuite() {
         for (const auto& [key, window] : s_windows) ::DestroyWindow(window);  // the watch test's suite makes its own
-        ::RegDeleteTreeW(HKEY_CURRENT_USER, (L"Software\\Wine\\AppDefaults\\" + kXpCopy).c_str());
-        ::DeleteFileW((Directory() + kXpCopy).c_str()), ::DeleteFileW(kJournal.c_str());
+        ::DeleteFileW(kJournal.c_str());
     }
 
 protected:
     void SetUp() override {
+        // K is the window a row may have closed: there afresh for every row.
+        if (!::IsWindow(s_windows["{K}"])) {
+            s_windows["{K}"] = ::CreateWindowExW(0, L"VelmoraClosable", L"VelmoraTarget Closable", WS_OVERLAPPEDWINDOW | WS_VISIBLE,
+                                                 300, 300, 300, 200, nullptr, nullptr, nullptr, nullptr);
+        }
         // A is the topmost of the test's windows, and the foreground window.
         ::SetWindowPos(s_windows["{A}"], HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
         ::SetForegroundWindow(s_windows["{A}"]);
         ::DeleteFileW(kJournal.c_str());
     }
 
+    static std::string Box(const RECT& r, const char* format) {
+        char text[64];
+        std::snprintf(text, sizeof text, format, r.left, r.top, r.right, r.bottom);
+        return text;
+    }
+
     static std::string Expand(std::string text) {
         const std::wstring exe = ModulePath().substr(Directory().size());
+        std::string upper(exe.begin(), exe.end());
+        std::transform(upper.begin(), upper.end(), upper.begin(), [](char c) { return static_cast<char>(::toupper(c)); });
+        RECT client{};
+        ::GetClientRect(s_windows["{A}"], &client);
+        const RECT box{client.right / 2 - 50, client.bottom / 2 - 50, client.right / 2 + 50, client.bottom / 2 + 50};
+        ::MapWindowPoints(s_windows["{A}"], nullptr, reinterpret_cast<POINT*>(&client), 2);
         std::map<std::string, std::string> values{
             {"{a}", std::to_string(reinterpret_cast<UINT_PTR>(s_windows["{A}"]))},
             {"{D}", Hex(::GetDesktopWindow())}, {"{F}", Hex(::GetForegroundWindow())},
-            {"{pid}", std::to_string(::GetCurrentProcessId())}, {"{exe}", std::string(exe.begin(), exe.end())}};
+            {"{pid}", std::to_string(::GetCurrentProcessId())}, {"{exe}", std::string(exe.begin(), exe.end())},
+            {"{EXE}", upper}, {"{cl}", std::to_string(client.left)}, {"{ct}", std::to_string(client.top)},
+            {"{box100}", Box(box, "%ld, %ld, %ld, %ld (100 x 100)")}, {"{rgn100}", Box(box, "(%ld,%ld,%ld,%ld)")},
+            {"{ellipse100}", Box(RECT{box.left, box.top, box.right - 1, box.bottom - 1}, "(%ld,%ld,%ld,%ld)")}};
         for (const auto& [key, window] : s_windows) values[key] = Hex(window);
         for (const auto& [key, value] : values) {
             for (size_t at; (at = text.find(key)) != std::string::npos;) text.replace(at, key.size(), value);
@@ -141,29 +212,46 @@ protected:
         return text;
     }
 
+    // Every JSON document, named after the schema definition it must satisfy.
+    static void Keep(const Row& row, const std::string& out) {
+        const std::vector<std::string> words = Words(row.args);
+        const auto command = std::find_if(words.begin(), words.end(), [](const std::string& w) { return w[0] != '-'; });
+        if (command == words.end()) return;
+        char name[64];
+        std::snprintf(name, sizeof name, "%03d-%s.json", s_kept++, *command == "watch" ? "watch-event" : command->c_str());
+        std::ofstream((Directory() + L"cli-json\\" + cli::ToWide(name)).c_str(), std::ios::binary) << out;
+    }
+
     static void Check(const Row& row, const Result& r) {
         ASSERT_TRUE(r.finished) << "velmora did not end; stdout: " << r.out;
         EXPECT_EQ(r.exitCode, row.exit) << "stdout:\n" << r.out << "stderr:\n" << r.err;
-        if (row.exit >= 2) {
-            EXPECT_EQ(r.out, "");
+        const bool expectsErrors = std::any_of(row.expect.begin(), row.expect.end(), [](const std::string& e) { return e.rfind("E:", 0) == 0; });
+        if (row.exit == 2) EXPECT_EQ(r.out, "");
+        if (row.exit >= 2 || expectsErrors) {
             const std::string hint = row.exit == 2 ? "Run 'velmora --help' for usage.\n" : "";
             EXPECT_TRUE(std::regex_match(r.err, std::regex("velmora: [^\n]+\n(  [^\n]+\n)*" + hint))) << r.err;
         } else if (std::string(row.args).find("watch") == std::string::npos) {
             EXPECT_EQ(r.err, "");
         }
-        const nlohmann::json json = nlohmann::json::parse(r.out, nullptr, false);  // discarded when not JSON
-        if (std::string(row.args).find("--json") != std::string::npos) { ASSERT_FALSE(json.is_discarded()) << r.out; }
-        const std::string out = Squeezed(r.out), err = Squeezed(r.err), journal = ReadAll(kJournal);
+        const bool json = std::string(row.args).find("--json") != std::string::npos;
+        const nlohmann::json document = nlohmann::json::parse(r.out, nullptr, false);  // discarded when not JSON
+        if (json && !r.out.empty()) {
+            ASSERT_FALSE(document.is_discarded()) << r.out;
+            Keep(row, r.out);
+        }
+        const std::string out = Squeezed(r.out), err = Squeezed(r.err), journal = ReadAll(kJournal), raw = "\n" + r.out;
         size_t journalAt = 0;  // J: lines are looked for in order
-        for (const std::string& raw : row.expect) {
-            const std::string e = Expand(raw);
+        for (const std::string& raw_expectation : row.expect) {
+            const std::string e = Expand(raw_expectation);
             if (e[0] == '/') {
-                const nlohmann::json& node = json.at(nlohmann::json::json_pointer(e.substr(0, e.find('='))));
+                const auto pointer = nlohmann::json::json_pointer(e.substr(0, e.find('=')));
+                ASSERT_TRUE(document.contains(pointer)) << e << " in " << r.out;
+                const nlohmann::json& node = document.at(pointer);
                 EXPECT_EQ(node.is_string() ? node.get<std::string>() : node.dump(), e.substr(e.find('=') + 1)) << e;
                 continue;
             }
-            const bool tagged = e.size() > 1 && (e[1] == ':' || e[1] == '!') && std::string("EJO").find(e[0]) != std::string::npos;
-            const std::string& in = !tagged || e[0] == 'O' ? out : e[0] == 'E' ? err : journal;
+            const bool tagged = e.size() > 1 && (e[1] == ':' || e[1] == '!') && std::string("EJOR").find(e[0]) != std::string::npos;
+            const std::string& in = !tagged || e[0] == 'O' ? out : e[0] == 'E' ? err : e[0] == 'R' ? raw : journal;
             const size_t at = in.find(tagged ? e.substr(2) : e, e[0] == 'J' ? journalAt : 0);
             const bool found = at != std::string::npos;
             EXPECT_EQ(found, !(tagged && e[1] == '!')) << e << " in:\n" << in;
@@ -172,80 +260,150 @@ protected:
     }
 
     static Result Run(const Row& row, const std::function<void(DWORD)>& started = {}) {
-        const std::wstring setting = cli::ToWide(row.env), name = setting.substr(0, setting.find(L'='));
-        if (name != setting) ::SetEnvironmentVariableW(name.c_str(), setting.substr(name.size() + 1).c_str());
-        const Result r = RunProgram(setting == L"winxp" ? kXpCopy : L"velmora.exe", cli::ToWide(Expand(row.args)), started);
-        if (name != setting) ::SetEnvironmentVariableW(name.c_str(), nullptr);
+        std::string version = "10.0.22621", stdoutMode;
+        std::wstring missing;
+        std::vector<std::pair<std::wstring, std::optional<std::wstring>>> saved;
+        for (const std::string& setting : Words(row.env)) {
+            const std::string name = setting.substr(0, setting.find('=')), value = setting.substr(name.size() + 1);
+            if (name == "os") {
+                version = value;
+            } else if (name == "stdout") {
+                stdoutMode = value;
+            } else if (name == "dll") {
+                missing = SystemDwmapi();
+                ::MoveFileExW(missing.c_str(), (missing + L".away").c_str(), MOVEFILE_REPLACE_EXISTING);
+            } else {
+                const std::wstring wide = cli::ToWide(name);
+                wchar_t old[512];
+                const DWORD length = ::GetEnvironmentVariableW(wide.c_str(), old, 512);
+                saved.emplace_back(wide, length > 0 && length < 512 ? std::optional<std::wstring>(old) : std::nullopt);
+                ::SetEnvironmentVariableW(wide.c_str(), cli::ToWide(value).c_str());
+            }
+        }
+        TellWindowsVersion(version);
+        const Result r = RunProgram(L"velmora.exe", cli::ToWide(Expand(row.args)), started, stdoutMode);
+        if (!missing.empty()) ::MoveFileExW((missing + L".away").c_str(), missing.c_str(), MOVEFILE_REPLACE_EXISTING);
+        for (const auto& [name, old] : saved) ::SetEnvironmentVariableW(name.c_str(), old ? old->c_str() : nullptr);
         return r;
     }
 
     static inline std::map<std::string, HWND> s_windows;
+    static inline int s_kept = 0;
 };
 
 TEST_P(VelmoraE2e, ExitStatusOutputAndDwmCalls) { Check(GetParam(), Run(GetParam())); }
 
-const char kNoDwmLoaded[] = "J!Dwm", kUnsupported[] = "FAKE_DWM_UNSUPPORTED=33,38", kOff[] = "FAKE_DWM_COMPOSITION=0",
-           kColour[] = "FAKE_DWM_COLORIZATION=0xC40078D7";
+const char kNoDwmLoaded[] = "J!Dwm", kOff[] = "FAKE_DWM_COMPOSITION=0", kColour[] = "FAKE_DWM_COLORIZATION=0xC40078D7",
+           kXp[] = "os=5.2.3790", kNoDll[] = "dll=missing", kSetOnly[] = "set-only: the DWM does not report it";
+const std::string kTitleInText = "Evil\\nline \\x1b[31mred\\x1b[0m \"quoted\" \\u202eevil";
 const Row kFakeDwmRows[] = {
+    // The listing: default fields, filters, a window of another desktop, alignment by display columns.
     {"windows", 0, {"\n{A} {pid} {exe} VelmoraTestClass yes no no 100, 100, 500, 400 (400 x 300) 107, 100, 493, 393 "
                     "(386 x 293) 96 VelmoraTarget Alpha\n", "\n{B} {pid} {exe} VelmoraTestClass yes no shell ",
                     "O!VelmoraTarget Hidden"}},
     {"windows --all --fields title,cloaked,handle", 0,
      {"\ntitle cloaked handle\n", "\nVelmoraTarget Hidden no {H}\n", "\nVelmoraTarget Beta shell {B}\n"}},
     {"windows --json --fields title,handle", 0, {"{\"title\":\"日本語のタイトル 🎌\",\"handle\":\"{J}\"}"}},
-    {"get {A}", 0, {"\nwindow {A} \"VelmoraTarget Alpha\"\n", "\nrect 100, 100, 500, 400 (400 x 300)\n", "\ncloaked no\n",
-                    "\nextended-frame-bounds 107, 100, 493, 393 (386 x 293)\n", "\ndark-mode on\n", "\ncorner round\n",
-                    "\nborder-color #0078D7\n", "\ncaption-color default\n", "\nvisible-frame-border-thickness 1\n",
-                    "\nbackdrop mica\n"}},
-    {"get {A} backdrop corner", 1, {"\nbackdrop error 0x80070057: not supported by this Windows (E_INVALIDARG)\n",
-                                    "\ncorner error 0x80070057"}, kUnsupported},
-    {"get {A} dark-mode", 0, {"\ndark-mode on\n", "J:attr=20 size=4", "J:attr=19 size=4"}, "FAKE_DWM_UNSUPPORTED=20"},
-    {"get --json {A} corner border-color", 0, {"/handle={A}", "/title=VelmoraTarget Alpha", "/rect/right=500",
-        "/attributes/corner/value=2", "/attributes/corner/text=round", "/attributes/border-color/value=0x00d77800"}},
-    {"get {a} cloaked", 0, {"\nwindow {A} "}}, {"get --title \"targET alpha\" cloaked", 0, {"\nwindow {A} "}},
-    {"get --pid {pid} --title alpha cloaked", 0, {"\nwindow {A} "}}, {"get foreground cloaked", 0, {"\nwindow {F} "}},
-    {"get --class velmoratestclass --first cloaked", 0, {"\nwindow {A} "}}, {"get desktop", 0, {"\nwindow {D} "}},
-    {"get --class VelmoraTestClass cloaked", 3, {"E:3 windows match --class 'VelmoraTestClass'",
-        "E:\n {A} {exe} VelmoraTestClass \"VelmoraTarget Alpha\"\n", "E:\n {B} ", "E:\n {J} "}},
-    {"get --process {exe} --title BETA cloaked", 0, {"\nwindow {B} ", "\ncloaked shell\n"}},
-    {"get --title hidden --pid {pid}", 3, {"E:no window matches --title 'hidden' --pid '{pid}' (hidden ones: --all)"}},
-    {"get --title hidden --all cloaked", 0, {"\nwindow {H} "}},
+    {"windows --class velmorawideclass --fields title,handle", 0,
+     {"R:\n日本語のタイトル 🎌  {J}\n", "R:\nWide 12345678901234  {W}\n"}},
+    {"windows --process {EXE} --title beta --fields handle,title", 0, {"\n{B} VelmoraTarget Beta\n", "O!{A}"}},
+    {"windows --pid 99999 --fields handle", 0, {"R:\nhandle\n", "O!0x"}},
+    {"--json windows --class VelmoraEvilClass --fields handle,title", 0,
+     {"/0/title=Evil\nline \x1b[31mred\x1b[0m \"quoted\" \xe2\x80\xae" "evil", "/0/handle={T}"}},
+    {"windows --class VelmoraEvilClass --fields handle,title", 0, {"\n{T} " + kTitleInText + "\n", "O!\x1b", "O!\xe2\x80\xae"}},
+    // get on Windows 11 22H2, 21H2, 10 22H2, 7: what the DWM reports, and why not where it does not.
+    {"get {A}", 0, {"\nhandle {A}\n", "\ntitle \"VelmoraTarget Alpha\"\n", "\nrect 100, 100, 500, 400 (400 x 300)\n",
+                    "\ncloaked no\n", "\nextended-frame-bounds 107, 100, 493, 393 (386 x 293)\n",
+                    "\ndark-mode " + std::string(kSetOnly) + "\n", "\ncorner " + std::string(kSetOnly) + "\n",
+                    "\nnc-policy set-only", "\nvisible-frame-border-thickness 1\n", "\nbackdrop mica\n",
+                    "J:hwnd={A} attr=33 size=4"}},
+    {"get {A} corner cloaked", 1, {"\ncorner " + std::string(kSetOnly) + "\n", "\ncloaked no\n"}},
+    {"get {A}", 0, {"\ncorner needs Windows 11 (build 22000); this is 10.0.19045\n", "\ndark-mode set-only",
+                    "\nbackdrop needs Windows 11 22H2 (build 22621); this is 10.0.19045\n", "\ncloaked no\n"}, "os=10.0.19045"},
+    {"get {A} backdrop", 1, {"\nbackdrop needs Windows 11 22H2 (build 22621); this is 10.0.22000\n"}, "os=10.0.22000"},
+    {"get {A}", 0, {"\ncloaked needs Windows 8 (build 9200); this is 6.1.7601\n", "\nhas-iconic-bitmap set-only",
+                    "\nvisible-frame-border-thickness needs Windows 11"}, "os=6.1.7601"},
+    {"get {B} backdrop", 0, {"\nbackdrop tabbed\n"}},
+    {"get --json {A} corner extended-frame-bounds backdrop", 1,
+     {"/handle={A}", "/title=VelmoraTarget Alpha", "/rect/left=100", "/rect/bottom=400", "/client-rect/left={cl}",
+      "/client-rect/top={ct}", "/attributes/corner/error=" + std::string(kSetOnly), "/attributes/corner/hresult=0x80070057",
+      "/attributes/extended-frame-bounds/top=100", "/attributes/backdrop=mica", "/monitor/primary=true"}},
+    // Choosing the window.
+    {"get {a} cloaked", 0, {"\nhandle {A}\n"}}, {"get --title \"targET alpha\" cloaked", 0, {"\nhandle {A}\n"}},
+    {"get --pid {pid} --title alpha cloaked", 0, {"\nhandle {A}\n"}}, {"get foreground cloaked", 0, {"\nhandle {F}\n"}},
+    {"get --pid 99999 --title alpha", 3, {"E:no window matches --title \"alpha\" --pid \"99999\""}},
+    {"get --class velmoratestclass --first cloaked", 0, {"\nhandle {A}\n"}}, {"get desktop cloaked", 0, {"\nhandle {D}\n"}},
+    {"get --class VelmoraTestClass cloaked", 3, {"E:2 windows match --class \"VelmoraTestClass\"",
+        "E:\n {A} {exe} VelmoraTestClass \"VelmoraTarget Alpha\"\n", "E:\n {B} "}},
+    {"get --process {EXE} --title BETA cloaked", 0, {"\nhandle {B}\n", "\ncloaked shell\n"}},
+    {"get --title hidden --pid {pid}", 3, {"E:no window matches --title \"hidden\" --pid \"{pid}\" (hidden ones: --all)"}},
+    {"get --title hidden --all cloaked", 0, {"\nhandle {H}\n"}},
     {"get 0x7ffffff0 cloaked", 3, {"E:no window has the handle 0x7ffffff0"}},
-    {"get --title 日本語 cloaked", 0, {"\nwindow {J} \"日本語のタイトル 🎌\"\n"}},
-    {"get --json --title 🎌 cloaked", 0, {"/title=日本語のタイトル 🎌", "/handle={J}", "/attributes/cloaked/text=no"}},
-    {"composition", 0, {"\ncomposition on\n", "\ncolorization #0078D7 alpha 196 (0xc40078d7), blended\n",
-        "\nrefresh-rate 60.000 Hz (60/1)\nrefresh-period 16.667 ms\nframes-displayed 1190\nframes-dropped 10\n"}, kColour},
-    {"composition --json", 0, {"/composition/enabled=true", "/colorization/rgb=#0078D7", "/colorization/alpha=196",
-        "/timing/refresh-rate/numerator=60", "/timing/frames-displayed=1190"}, kColour},
+    {"get 0x100010072", 2, {"E:'0x100010072'"}},
+    {"get --title 日本語 cloaked", 0, {"\ntitle \"日本語のタイトル 🎌\"\n"}},
+    {"get --json --title 🎌 cloaked", 0, {"/title=日本語のタイトル 🎌", "/handle={J}", "/attributes/cloaked=no"}},
+    {"get --class VelmoraEvilClass cloaked", 0, {"\ntitle \"Evil\\nline \\x1b[31mred\\x1b[0m \\\"quoted\\\" \\u202eevil\"\n"}},
+    // Composition.
+    {"composition", 0, {"\nos 10.0.22621\n", "\ndwm yes\n", "\ncomposition on\n",
+        "\ncolorization #0078D7 alpha 196 (0xc40078d7), blended\n",
+        "\nrefresh-rate 60.000 Hz (60/1)\nrefresh-period-ms 16.667\nframes-displayed 1190\nframes-dropped 10\n"}, kColour},
+    {"composition --json", 0, {"/os/build=22621", "/dwm=true", "/composition=true", "/colorization/rgb=#0078D7",
+        "/colorization/argb=0xc40078d7", "/colorization/alpha=196", "/timing/refresh-rate/numerator=60",
+        "/timing/frames-displayed=1190"}, kColour},
+    // Usage errors: no DWM call.
     {"frob", 2, {"E:velmora: unknown command 'frob'"}}, {"get {A} nosuch", 2, {"E:'nosuch'"}},
     {"set {A} corner=small backdrop=shiny", 2, {"E:'shiny'", "J!DwmSetWindowAttribute"}},
-    {"set {A} corner=small", 0, {"\ncorner: requested small, DWM OK, now small\n",
-        "J:DwmSetWindowAttribute hwnd={A} attr=33 value=3 size=4"}},
-    {"set {A} transitions=off nc-policy=enabled flip3d=above border-color=#FF8000", 0,
-     {"\ntransitions: requested off, DWM OK, not readable\n", "\nborder-color: requested #FF8000, DWM OK, now #FF8000\n",
+    // set: the read-back of a set-only attribute is no failure; a refusal is.
+    {"set {A} corner=small", 0, {"\nhandle {A}\n", "\ncorner small DWM OK set-only: not reported\n",
+        "J:DwmSetWindowAttribute hwnd={A} attr=33 value=3 size=4", "J:DwmGetWindowAttribute hwnd={A} attr=33"}},
+    {"set {A} transitions=off nc-policy=enabled flip3d=above border-color=#FF8000 host-backdrop-brush=on", 0,
+     {"\ntransitions off DWM OK set-only: not reported\n", "\nborder-color #FF8000 DWM OK set-only: not reported\n",
       "J:hwnd={A} attr=3 value=1 size=4", "J:attr=2 value=2 size=4", "J:attr=8 value=2 size=4",
-      "J:attr=34 value=33023 size=4"}},
-    {"set {A} cloak=on corner=small", 1, {"\ncloak: requested on, error 0x80070005: refused (E_ACCESSDENIED), not "
-        "readable\ncorner: requested small, DWM OK, now small\n", "J:attr=13 value=1 size=4", "J:attr=33 value=3"}},
-    {"set {A} dark-mode=on", 0, {"\ndark-mode: requested on, DWM OK, now on\n", "J:attr=20 value=1", "J:attr=19 value=1"},
-     "FAKE_DWM_UNSUPPORTED=20"},
-    {"set {A} corner=small --json", 0, {"/set/0/name=corner", "/set/0/id=33", "/set/0/requested=small",
-                                        "/set/0/result/hresult=0x00000000", "/set/0/now/text=small"}},
-    {"frame {A} 10,20,30,40", 0, {"\nframe left 10, right 20, top 30, bottom 40, DWM OK\n",
-                                  "J:DwmExtendFrameIntoClientArea hwnd={A} left=10 right=20 top=30 bottom=40"}},
+      "J:attr=34 value=33023 size=4", "J:attr=17 value=1 size=4"}},
+    {"set {A} backdrop=acrylic", 0, {"\nbackdrop acrylic DWM OK acrylic\n", "J:attr=38 value=3 size=4"}},
+    {"set {A} cloak=on corner=small", 1, {"\ncloak on error 0x80070005: refused (E_ACCESSDENIED) set-only: not reported\n",
+        "\ncorner small DWM OK ", "J:attr=13 value=1 size=4", "J:attr=33 value=3"}},
+    {"set {A} dark-mode=on", 0, {"\ndark-mode on DWM OK set-only: not reported\n", "J:attr=20 value=1", "J:attr=19 value=1"},
+     "os=10.0.18362"},
+    {"set {A} corner=round", 1, {"\ncorner round needs Windows 11 (build 22000); this is 10.0.19045 "}, "os=10.0.19045"},
+    {"set {A} corner=small --json", 0, {"/handle={A}", "/set/0/attribute=corner", "/set/0/requested=small",
+        "/set/0/result/hresult=0x00000000", "/set/0/now/error=set-only: not reported"}},
+    // frame and blur.
+    {"frame {A} 10,20,30,40", 0, {"\nmargins left 10, right 20, top 30, bottom 40\n", "\nresult DWM OK\n",
+        "\nextended-frame-bounds 107, 100, 493, 393 (386 x 293)\n",
+        "J:DwmExtendFrameIntoClientArea hwnd={A} left=10 right=20 top=30 bottom=40"}},
+    {"frame {A} 10,20,30,40 --json", 0, {"/margins/left=10", "/margins/right=20", "/margins/top=30", "/margins/bottom=40",
+        "/result/hresult=0x00000000", "/extended-frame-bounds/left=107"}},
     {"frame {A} all", 0, {"J:left=-1 right=-1 top=-1 bottom=-1"}},
-    {"frame {A} reset", 1, {"error 0x80263001: composition is off", "J:left=0 right=0 top=0 bottom=0"}, kOff},
-    {"blur {A} on --circle 100", 0, {"\nblur: on, circle 150, 100, 250, 200 (100 x 100), DWM OK\n",
-        "J:DwmEnableBlurBehindWindow hwnd={A} flags=0x3 enable=1 region=(150,100,249,199) transitionOnMaximized=0"}},
-    {"blur {A} on --rect 100 --transition-on-maximized", 0,
-     {"J:flags=0x7 enable=1 region=(150,100,250,200) transitionOnMaximized=1"}},
-    {"blur {A} off", 1, {"composition is off", "J:flags=0x1 enable=0 region=none"}, kOff},
-    // Below Vista: the DWM is never called.
-    {"get {A} corner", 0, {"\ncorner no DWM\n", kNoDwmLoaded}, "winxp"},
-    {"set {A} corner=round", 1, {"\ncorner: requested round, no DWM, now unknown (no DWM)\n", kNoDwmLoaded}, "winxp"},
-    {"windows --fields handle,cloaked,frame,title", 0, {"\n{A} no DWM no DWM VelmoraTarget Alpha\n", kNoDwmLoaded}, "winxp"},
+    {"frame {A} reset", 1, {"\nresult error 0x80263001: composition is off", "J:left=0 right=0 top=0 bottom=0"}, kOff},
+    {"blur {A} on --circle 100", 0, {"\nregion circle\n", "\nregion-box {box100}\n", "\nflags enable+blur-region\n",
+        "J:DwmEnableBlurBehindWindow hwnd={A} flags=0x3 enable=1 region={ellipse100} transitionOnMaximized=0"}},
+    {"blur {A} on --rect 100 --transition-on-maximized --json", 0, {"/region=square", "/enable=true",
+        "/flags=enable+blur-region+transition-on-maximized", "J:flags=0x7 enable=1 region={rgn100} transitionOnMaximized=1"}},
+    {"blur {A} off", 1, {"composition is off", "\nregion whole-window\n", "J:flags=0x1 enable=0 region=none"}, kOff},
+    // A window that closes during the command: what was done, then exit 3; nothing made up.
+    {"get {K}", 3, {"E:the window {K} has closed", "O!handle"}, "FAKE_DWM_CLOSE_AT=1"},
+    {"set {K} corner=small backdrop=mica", 3, {"\ncorner small DWM OK set-only: not reported\n", "O!backdrop",
+        "E:the window {K} has closed"}, "FAKE_DWM_CLOSE_AT=3"},
+    {"set {K} corner=small backdrop=mica --json", 3, {"/set/0/attribute=corner", "O!\"backdrop\"", "E:has closed"},
+     "FAKE_DWM_CLOSE_AT=3"},
+    {"set {K} corner=small", 3, {"O!corner", "E:has closed"}, "FAKE_DWM_CLOSE_AT=1"},
+    {"frame {K} all", 3, {"\nresult DWM OK\n", "O!extended-frame-bounds", "E:has closed"}, "FAKE_DWM_CLOSE_AT=2"},
+    {"blur {K} on --circle 50", 3, {"O!region", "E:the window {K} has closed"}, "FAKE_DWM_CLOSE_AT=1"},
+    // Output that cannot be written.
+    {"windows --json", 1, {"E:cannot write the output: "}, "stdout=full"},
+    {"windows", 1, {"E:cannot write the output: "}, "stdout=closed"},
+    {"get {A} cloaked", 1, {"E:cannot write the output: "}, "stdout=full"},
+    // No DWM: below Vista the DWM is never called; without dwmapi.dll it means the same.
+    {"get {A} corner", 0, {"\ncorner no DWM\n", kNoDwmLoaded}, kXp},
+    {"set {A} corner=round", 0, {"\ncorner round no DWM no DWM\n", kNoDwmLoaded}, kXp},
+    {"windows --fields handle,cloaked,frame,title", 0, {"\n{A} no DWM no DWM VelmoraTarget Alpha\n", kNoDwmLoaded}, kXp},
+    {"composition --json", 0, {"/dwm=false", "/composition/error=no DWM", "/os/major=5"}, kXp},
+    {"get {A} corner", 0, {"\ncorner no DWM\n"}, kNoDll},
+    {"composition --json", 0, {"/dwm=false", "/composition/error=no DWM", "/composition/hresult=0x8007007e"}, kNoDll},
 };
 
+// Two notifications for --count 1: exactly one line (the document would not parse as one object otherwise).
 TEST_F(VelmoraE2e, WatchWritesTheColorizationChangeItReceives) {
     const Row row{"watch --json --count 1", 0, {"/event=colorization-changed", "/colorization/argb=0xc40078d7",
                                                 "/colorization/rgb=#0078D7", "/colorization/opaque-blend=true"}};
@@ -258,11 +416,15 @@ TEST_F(VelmoraE2e, WatchWritesTheColorizationChangeItReceives) {
               }
               ASSERT_EQ(owner, pid);
               ::PostMessageW(watch, WM_DWMCOLORIZATIONCOLORCHANGED, 0xC40078D7, TRUE);
+              ::PostMessageW(watch, WM_DWMCOLORIZATIONCOLORCHANGED, 0xC4FF8000, FALSE);
           }));
 }
+// Wine's own dwmapi.dll answers every window call with E_NOTIMPL: a failure wherever it is met.
 const Row kWineDwmRows[] = {
     {"get {A} corner cloaked", 1, {"\ncorner error 0x80004001: not implemented (E_NOTIMPL)\n", "\ncloaked error 0x80004001"}},
-    {"windows --fields handle,cloaked,frame,title", 0, {"\n{A} ? ? VelmoraTarget Alpha\n"}},
+    {"windows --fields handle,cloaked,frame,title", 1, {"\n{A} ? ? VelmoraTarget Alpha\n"}},
+    {"set {A} corner=round", 1, {"\ncorner round DWM OK error 0x80004001: not implemented (E_NOTIMPL)\n"}},
+    {"frame {A} all", 1, {"\nresult DWM OK\n", "\nextended-frame-bounds error 0x80004001"}},
 };
 INSTANTIATE_TEST_SUITE_P(FakeDwm, VelmoraE2e, testing::ValuesIn(kFakeDwmRows));
 INSTANTIATE_TEST_SUITE_P(WineDwm, VelmoraE2e, testing::ValuesIn(kWineDwmRows));

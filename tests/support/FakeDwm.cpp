@@ -105,6 +105,8 @@ void FakeDwm::SetCloaked(HWND window, DWORD bits) {
     } else if (!::SetPropW(window, fake_dwm::kCloakedProperty, reinterpret_cast<HANDLE>(static_cast<UINT_PTR>(bits)))) {
         ADD_FAILURE() << "SetPropW failed for the cloaked bits, error " << ::GetLastError();
     }
+    // What the DWM raises when the shell cloaks or uncloaks a window (EVENT_OBJECT_(UN)CLOAKED).
+    ::NotifyWinEvent(bits != 0 ? 0x8017 : 0x8018, window, OBJID_WINDOW, CHILDID_SELF);
 }
 
 }  // namespace testsupport

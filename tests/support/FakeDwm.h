@@ -39,7 +39,8 @@ public:
     // the calling process, for a program in another process to read.
     static void SetSystemAttribute(HWND window, DWORD id, DWORD value);
     static void RemoveSystemAttribute(HWND window, DWORD id);
-    // The DWM_CLOAKED_* bits DWMWA_CLOAKED reports for the window; 0 removes them.
+    // The DWM_CLOAKED_* bits DWMWA_CLOAKED reports for the window (0 removes them), with the WinEvent
+    // the DWM raises for the change.
     static void SetCloaked(HWND window, DWORD bits);
 
 private:

@@ -38,6 +38,9 @@ constexpr DWORD kColorDefault = 0xFFFFFFFF;
 constexpr int kLastCornerPreference = 3;
 constexpr int kLastBackdropType = 4;
 constexpr int kDefaultVisibleFrameBorderThickness = 1;
+// EVENT_OBJECT_CLOAKED and UNCLOAKED, newer than MinGW's headers.
+constexpr DWORD kEventObjectCloaked = 0x8017;
+constexpr DWORD kEventObjectUncloaked = 0x8018;
 
 struct Failure {
     HRESULT result;
@@ -51,7 +54,7 @@ struct InitialState {
     BOOL opaqueBlend = FALSE;
     RECT inset{7, 0, 7, 7};
     std::map<std::wstring, Failure> failures;
-    std::set<DWORD> unsupported;
+    int closeAtCall = 0;
 };
 
 struct State {
@@ -60,8 +63,9 @@ struct State {
     BOOL opaqueBlend = FALSE;
     RECT inset{7, 0, 7, 7};
     std::map<std::wstring, Failure> failures;
-    // Attribute ids treated as unknown.
-    std::set<DWORD> unsupported;
+    // The window named by this call (counting from 1) is closed before the call is answered.
+    int closeAtCall = 0;
+    int windowCalls = 0;
     std::map<HWND, std::map<DWORD, int>> attributes;
     std::map<HTHUMBNAIL, DWM_THUMBNAIL_PROPERTIES> thumbnails;
     // Destination and source of each registration, for the picture the fake paints.
@@ -138,29 +142,13 @@ std::map<std::wstring, Failure> ParseFailures(const std::wstring& text) {
     return failures;
 }
 
-// "33,38": decimal ids; anything else in the list is skipped.
-std::set<DWORD> ParseIds(const std::wstring& text) {
-    std::set<DWORD> ids;
-    size_t start = 0;
-    while (start < text.size()) {
-        size_t end = text.find(L',', start);
-        if (end == std::wstring::npos) end = text.size();
-        const std::wstring item = text.substr(start, end - start);
-        wchar_t* rest = nullptr;
-        const unsigned long id = std::wcstoul(item.c_str(), &rest, 10);
-        if (!item.empty() && rest != nullptr && *rest == L'\0') ids.insert(static_cast<DWORD>(id));
-        start = end + 1;
-    }
-    return ids;
-}
-
 void ReadEnvironment() {
     if (auto value = Environment(L"FAKE_DWM_COMPOSITION")) g_initial.composition = ParseNumber(*value) != 0;
     if (auto value = Environment(L"FAKE_DWM_COLORIZATION")) g_initial.colorization = static_cast<DWORD>(ParseNumber(*value));
     if (auto value = Environment(L"FAKE_DWM_OPAQUE")) g_initial.opaqueBlend = static_cast<BOOL>(ParseNumber(*value));
     if (auto value = Environment(L"FAKE_DWM_FAIL")) g_initial.failures = ParseFailures(*value);
     if (auto value = Environment(L"FAKE_DWM_JOURNAL")) g_journalPath = *value;
-    if (auto value = Environment(L"FAKE_DWM_UNSUPPORTED")) g_initial.unsupported = ParseIds(*value);
+    if (auto value = Environment(L"FAKE_DWM_CLOSE_AT")) g_initial.closeAtCall = static_cast<int>(ParseNumber(*value));
     if (auto value = Environment(L"FAKE_DWM_FRAME_INSET")) {
         RECT& inset = g_initial.inset;
         std::swscanf(value->c_str(), L"%ld,%ld,%ld,%ld", &inset.left, &inset.top, &inset.right, &inset.bottom);
@@ -174,7 +162,7 @@ void Restore() {
     g_state.opaqueBlend = g_initial.opaqueBlend;
     g_state.inset = g_initial.inset;
     g_state.failures = g_initial.failures;
-    g_state.unsupported = g_initial.unsupported;
+    g_state.closeAtCall = g_initial.closeAtCall;
 }
 
 void AppendToJournalFile(const std::wstring& line) {
@@ -220,39 +208,91 @@ HRESULT Run(const wchar_t* entry, Describe describe, Behave behave) {
     }
 }
 
+// FAKE_DWM_CLOSE_AT: the window the Nth window call names is closed first, as if its owner had
+// closed it in that instant. The owner is another process that dispatches its messages.
+void CloseIfDue(HWND window) {
+    if (g_state.closeAtCall <= 0 || ++g_state.windowCalls != g_state.closeAtCall) return;
+    DWORD_PTR ignored = 0;
+    ::SendMessageTimeoutW(window, WM_CLOSE, 0, 0, SMTO_ABORTIFHUNG, 5000, &ignored);
+}
+
 auto NoArguments() {
     return [] { return std::wstring(); };
 }
 
-bool IsSettable(DWORD attribute) {
-    switch (attribute) {
-        case DWMWA_NCRENDERING_POLICY:
-        case DWMWA_TRANSITIONS_FORCEDISABLED:
-        case DWMWA_ALLOW_NCPAINT:
-        case DWMWA_NONCLIENT_RTL_LAYOUT:
-        case DWMWA_FORCE_ICONIC_REPRESENTATION:
-        case DWMWA_FLIP3D_POLICY:
-        case DWMWA_HAS_ICONIC_BITMAP:
-        case DWMWA_DISALLOW_PEEK:
-        case DWMWA_EXCLUDED_FROM_PEEK:
-        case DWMWA_CLOAK:
-        case DWMWA_FREEZE_REPRESENTATION:
-        case DWMWA_PASSIVE_UPDATE_MODE:
-        case kUseHostBackdropBrush:
-        case kUseImmersiveDarkModeOld:
-        case kUseImmersiveDarkMode:
-        case kWindowCornerPreference:
-        case kBorderColor:
-        case kCaptionColor:
-        case kTextColor:
-        case kSystemBackdropType:
-            return true;
-        default:
-            return false;
-    }
+// Which calls Microsoft documents for each attribute, and the Windows builds that know it. Only
+// the attributes documented for DwmGetWindowAttribute answer a get; the others are set-only. The
+// old dark-mode number (19) is documented nowhere: the fake knows it only on the builds before
+// the documented number (20) arrived.
+enum Access { kGet = 1, kSet = 2, kBoth = kGet | kSet };
+
+struct Build {
+    DWORD major, minor, build;
+};
+constexpr bool operator<(const Build& a, const Build& b) {
+    if (a.major != b.major) return a.major < b.major;
+    if (a.minor != b.minor) return a.minor < b.minor;
+    return a.build < b.build;
+}
+constexpr Build kVista{6, 0, 0}, kWindows7{6, 1, 0}, kWindows8{6, 2, 0}, kWindows10{10, 0, 10240},
+    kWindows10_1809{10, 0, 17763}, kWindows10_2004{10, 0, 19041}, kWindows11{10, 0, 22000},
+    kWindows11_22H2{10, 0, 22621}, kNever{~0u, 0, 0};
+
+struct KnownAttribute {
+    DWORD id;
+    Access access;
+    Build first;
+    Build until = kNever;  // the first build that no longer knows it
+};
+
+constexpr KnownAttribute kKnownAttributes[] = {
+    {DWMWA_NCRENDERING_ENABLED, kGet, kVista},
+    {DWMWA_NCRENDERING_POLICY, kSet, kVista},
+    {DWMWA_TRANSITIONS_FORCEDISABLED, kSet, kVista},
+    {DWMWA_ALLOW_NCPAINT, kSet, kVista},
+    {DWMWA_CAPTION_BUTTON_BOUNDS, kGet, kVista},
+    {DWMWA_NONCLIENT_RTL_LAYOUT, kSet, kVista},
+    {DWMWA_FORCE_ICONIC_REPRESENTATION, kSet, kVista},
+    {DWMWA_FLIP3D_POLICY, kSet, kVista},
+    {DWMWA_EXTENDED_FRAME_BOUNDS, kGet, kVista},
+    {DWMWA_HAS_ICONIC_BITMAP, kSet, kWindows7},
+    {DWMWA_DISALLOW_PEEK, kSet, kWindows7},
+    {DWMWA_EXCLUDED_FROM_PEEK, kSet, kWindows7},
+    {DWMWA_CLOAK, kSet, kWindows8},
+    {DWMWA_CLOAKED, kGet, kWindows8},
+    {DWMWA_FREEZE_REPRESENTATION, kSet, kWindows8},
+    {DWMWA_PASSIVE_UPDATE_MODE, kSet, kWindows10},
+    {kUseHostBackdropBrush, kSet, kWindows11},
+    {kUseImmersiveDarkModeOld, kSet, kWindows10_1809, kWindows10_2004},
+    {kUseImmersiveDarkMode, kSet, kWindows10_2004},
+    {kWindowCornerPreference, kSet, kWindows11},
+    {kBorderColor, kSet, kWindows11},
+    {kCaptionColor, kSet, kWindows11},
+    {kTextColor, kSet, kWindows11},
+    {kVisibleFrameBorderThickness, kGet, kWindows11},
+    {kSystemBackdropType, kBoth, kWindows11_22H2},
+};
+
+// The Windows the fake plays is the one its process is told it runs on.
+Build RunningBuild() {
+    using RtlGetVersionFn = LONG(WINAPI*)(OSVERSIONINFOW*);
+    OSVERSIONINFOW version{};
+    version.dwOSVersionInfoSize = sizeof version;
+    const auto getVersion = reinterpret_cast<RtlGetVersionFn>(
+        reinterpret_cast<void (*)()>(::GetProcAddress(::GetModuleHandleW(L"ntdll.dll"), "RtlGetVersion")));
+    if (getVersion == nullptr || getVersion(&version) != 0) return kVista;
+    return Build{version.dwMajorVersion, version.dwMinorVersion, version.dwBuildNumber};
 }
 
-bool IsUnsupported(DWORD attribute) { return g_state.unsupported.count(attribute) != 0; }
+// E_INVALIDARG, as Windows answers an attribute it does not know or does not give that way.
+bool Answers(DWORD attribute, Access access) {
+    static const Build running = RunningBuild();
+    for (const KnownAttribute& known : kKnownAttributes) {
+        if (known.id != attribute) continue;
+        return (known.access & access) != 0 && !(running < known.first) && running < known.until;
+    }
+    return false;
+}
 
 bool IsInRange(DWORD attribute, int value) {
     if (attribute == DWMWA_NCRENDERING_POLICY) return value >= 0 && value < DWMNCRP_LAST;
@@ -327,9 +367,10 @@ bool IsOtherProcess(HWND window) {
 }
 
 HRESULT ReadAttribute(HWND window, DWORD attribute, void* value, DWORD size) {
+    CloseIfDue(window);
     if (!::IsWindow(window)) return E_HANDLE;
     if (value == nullptr) return E_POINTER;
-    if (IsUnsupported(attribute)) return E_INVALIDARG;
+    if (!Answers(attribute, kGet)) return E_INVALIDARG;
     RECT windowRect{};
     ::GetWindowRect(window, &windowRect);
     const RECT& inset = g_state.inset;
@@ -355,7 +396,6 @@ HRESULT ReadAttribute(HWND window, DWORD attribute, void* value, DWORD size) {
             *static_cast<DWORD*>(value) = CloakedBits(window);
             return S_OK;
         default:
-            if (!IsSettable(attribute) && attribute != kVisibleFrameBorderThickness) return E_INVALIDARG;
             if (size != sizeof(int)) return E_INVALIDARG;
             *static_cast<int*>(value) = EffectiveAttribute(window, attribute);
             return S_OK;
@@ -363,8 +403,9 @@ HRESULT ReadAttribute(HWND window, DWORD attribute, void* value, DWORD size) {
 }
 
 HRESULT WriteAttribute(HWND window, DWORD attribute, const void* value, DWORD size) {
+    CloseIfDue(window);
     if (!::IsWindow(window)) return E_HANDLE;
-    if (value == nullptr || IsUnsupported(attribute) || !IsSettable(attribute) || size != sizeof(int)) {
+    if (value == nullptr || !Answers(attribute, kSet) || size != sizeof(int)) {
         return E_INVALIDARG;
     }
     const int stored = *static_cast<const int*>(value);
@@ -372,6 +413,10 @@ HRESULT WriteAttribute(HWND window, DWORD attribute, const void* value, DWORD si
     // Only the owner of a window may cloak it.
     if (attribute == DWMWA_CLOAK && IsOtherProcess(window)) return E_ACCESSDENIED;
     g_state.attributes[window][attribute] = stored;
+    // The DWM tells accessibility clients, other processes included, as on Windows 8 and later.
+    if (attribute == DWMWA_CLOAK) {
+        ::NotifyWinEvent(stored != 0 ? kEventObjectCloaked : kEventObjectUncloaked, window, OBJID_WINDOW, CHILDID_SELF);
+    }
     return S_OK;
 }
 
@@ -430,6 +475,7 @@ HRESULT WINAPI FakeExtendFrameIntoClientArea(HWND window, const MARGINS* margins
                           margins->cxRightWidth, margins->cyTopHeight, margins->cyBottomHeight);
         },
         [&]() -> HRESULT {
+            CloseIfDue(window);
             if (!::IsWindow(window)) return E_HANDLE;
             if (margins == nullptr) return E_INVALIDARG;
             if (!g_state.composition) return fake_dwm::kCompositionDisabled;
@@ -452,6 +498,7 @@ HRESULT WINAPI FakeEnableBlurBehindWindow(HWND window, const DWM_BLURBEHIND* blu
                           blurBehind->fTransitionOnMaximized);
         },
         [&]() -> HRESULT {
+            CloseIfDue(window);
             if (!::IsWindow(window)) return E_HANDLE;
             if (blurBehind == nullptr) return E_INVALIDARG;
             if (!g_state.composition) return fake_dwm::kCompositionDisabled;

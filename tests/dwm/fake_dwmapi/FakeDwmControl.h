@@ -10,33 +10,37 @@
 //  - DwmIsCompositionEnabled reports the composition value (default TRUE, any BOOL settable);
 //    DwmEnableComposition(0 or 1) sets it to FALSE or TRUE, other actions are E_INVALIDARG.
 //  - DwmGetColorizationColor reports the configured colour and opaque blend.
-//  - DwmGetWindowAttribute and DwmSetWindowAttribute: a window that does not exist is E_HANDLE;
-//    a null value is E_POINTER for a get and E_INVALIDARG for a set; an unknown attribute
-//    (0, 18, 21-32, 39 and up, and every id in FAKE_DWM_UNSUPPORTED), a size other than the
-//    attribute's, a set of a read-only attribute or a value out of range is E_INVALIDARG.
-//    Values are 4 bytes, except 5 and 9 (RECT, read-only):
-//      1  NCRENDERING_ENABLED (read-only): FALSE when the policy (2) is DWMNCRP_DISABLED, else TRUE
+//  - DwmGetWindowAttribute and DwmSetWindowAttribute play the Windows that the process is told it
+//    runs on (RtlGetVersion), as Microsoft documents each attribute: a get answers only 1, 5, 9,
+//    14, 37 and 38, a set only the others and 38. An attribute this build does not know is
+//    E_INVALIDARG for both: 10-12 need Windows 7, 13-15 Windows 8, 16 Windows 10, 19 only
+//    Windows 10 1809-1909 (17763-19040; undocumented, so never later), 20 Windows 10 2004 (19041),
+//    17 and 33-37 Windows 11 (22000), 38 Windows 11 22H2 (22621); 0, 18, 21-32 and 39 up never.
+//    A window that does not exist is E_HANDLE; a null value is E_POINTER for a get and
+//    E_INVALIDARG for a set; a size other than the attribute's or a value out of range is
+//    E_INVALIDARG. Values are 4 bytes, except 5 and 9 (RECT):
+//      1  NCRENDERING_ENABLED (get): FALSE when the policy (2) is DWMNCRP_DISABLED, else TRUE
 //      2  NCRENDERING_POLICY: 0 .. DWMNCRP_LAST - 1
 //      3, 4, 6, 7, 10, 11, 12: any value
 //      5  CAPTION_BUTTON_BOUNDS: three 46 x 30 buttons at the top right, in window coordinates
 //      8  FLIP3D_POLICY: 0 .. DWMFLIP3D_LAST - 1
 //      9  EXTENDED_FRAME_BOUNDS: GetWindowRect inset by the frame inset (default 7, 0, 7, 7)
-//      13 CLOAK: any value; on a window of another process E_ACCESSDENIED, nothing stored
-//      14 CLOAKED (read-only): the bits of the window property kCloakedProperty, OR'ed with
+//      13 CLOAK: any value; on a window of another process E_ACCESSDENIED, nothing stored;
+//         stored, it raises EVENT_OBJECT_CLOAKED (nonzero) or EVENT_OBJECT_UNCLOAKED (0)
+//      14 CLOAKED (get): the bits of the window property kCloakedProperty, OR'ed with
 //         DWM_CLOAKED_APP when CLOAK was set nonzero on the window in this process
 //      15 FREEZE_REPRESENTATION, 16 PASSIVE_UPDATE_MODE, 17 USE_HOSTBACKDROPBRUSH,
 //      19 and 20 USE_IMMERSIVE_DARK_MODE (old and new id): any value
 //      33 WINDOW_CORNER_PREFERENCE: 0 .. 3
-//      34 BORDER_COLOR, 35 CAPTION_COLOR, 36 TEXT_COLOR: any COLORREF, default 0xFFFFFFFF
-//         (DWMWA_COLOR_DEFAULT)
-//      37 VISIBLE_FRAME_BORDER_THICKNESS (read-only): default 1
+//      34 BORDER_COLOR, 35 CAPTION_COLOR, 36 TEXT_COLOR: any COLORREF
+//      37 VISIBLE_FRAME_BORDER_THICKNESS (get): the system's value, default 1
 //      38 SYSTEMBACKDROP_TYPE: 0 .. 4
 //    A set stores the value for (window, attribute) in this process; a get reads it back. When
 //    nothing is stored, a get reads the value "in the system": the window property named
 //    kAttributePropertyPrefix + the decimal id (AttributeProperty(id)), which any process may
 //    set; its HANDLE cast to an integer is the value, 0 included. Without one, the default
 //    (0 unless given above). Attribute 1 follows the policy so found; 5, 9 and 14 have no such
-//    property.
+//    property. Only 37 and 38 are ever read back this way: the rest are set-only.
 //  - DwmExtendFrameIntoClientArea and DwmEnableBlurBehindWindow give kCompositionDisabled
 //    (DWM_E_COMPOSITIONDISABLED) while composition is off, as Windows 7 does.
 //  - DwmRegisterThumbnail hands out a handle never used before in the process;
@@ -68,7 +72,8 @@
 //   FAKE_DWM_COMPOSITION=0|1, FAKE_DWM_COLORIZATION=0xAARRGGBB, FAKE_DWM_OPAQUE=n,
 //   FAKE_DWM_FAIL=DwmEnableComposition=0x80004005,DwmGetColorizationColor=0x80070005 (permanent),
 //   FAKE_DWM_JOURNAL=path of the journal file, FAKE_DWM_FRAME_INSET=left,top,right,bottom,
-//   FAKE_DWM_UNSUPPORTED=33,38 (decimal attribute ids treated as unknown, as an older Windows does).
+//   FAKE_DWM_CLOSE_AT=n: before answering the nth call that names a window (attribute get or set,
+//   frame, blur), the fake sends that window WM_CLOSE (its owner, another process, destroys it).
 #include <windows.h>
 
 #include <cstddef>

@@ -1,0 +1,223 @@
+// Every kind of value in its two forms, side by side; the one file that includes the JSON library.
+#include "cli/Facts.h"
+
+#include <nlohmann/json.hpp>
+
+#include <algorithm>
+#include <cstdio>
+
+#include "cli/TerminalText.h"
+#include "dwm/Attributes.h"
+
+namespace cli {
+namespace {
+
+using Json = nlohmann::ordered_json;
+
+template <typename... Handlers>
+struct Overloaded : Handlers... {
+    using Handlers::operator()...;
+};
+template <typename... Handlers>
+Overloaded(Handlers...) -> Overloaded<Handlers...>;
+
+std::string Format(const char* format, auto... args) {
+    char text[128];
+    std::snprintf(text, sizeof text, format, args...);
+    return text;
+}
+
+std::string ColourName(DWORD colorref) {
+    if (colorref == dwm::kColourDefault) return "default";
+    if (colorref == dwm::kColourNone) return "none";
+    return ColourText(colorref);
+}
+
+COLORREF RgbOf(DWORD argb) { return RGB(argb >> 16 & 0xFF, argb >> 8 & 0xFF, argb & 0xFF); }
+
+Json RectJson(const RECT& r) { return Json{{"left", r.left}, {"top", r.top}, {"right", r.right}, {"bottom", r.bottom}}; }
+
+Json ToJson(const Value& value);
+
+Json ObjectJson(const Facts& facts) {
+    Json object = Json::object();
+    for (const Fact& fact : facts) object[fact.key] = ToJson(fact.value);
+    return object;
+}
+
+Json ToJson(const Value& value) {
+    return std::visit(
+        Overloaded{
+            [](const Unknown&) { return Json(); },
+            [](const YesNo& v) { return Json(v.value); },
+            [](const OnOff& v) { return Json(v.value); },
+            [](const Integer& v) { return Json(v.value); },
+            [](const Real& v) { return Json(v.value); },
+            [](const Word& v) { return Json(v.text); },
+            [](const Untrusted& v) { return Json(v.text); },
+            [](const Handle& v) { return Json(HexHandle(v.window)); },
+            [](const Rect& v) { return RectJson(v.rect); },
+            [](const Margins& v) {
+                const MARGINS& m = v.margins;
+                return Json{{"left", m.cxLeftWidth}, {"right", m.cxRightWidth}, {"top", m.cyTopHeight},
+                            {"bottom", m.cyBottomHeight}};
+            },
+            [](const Colour& v) { return Json(ColourName(v.colorref)); },
+            [](const Colorization& v) {
+                return Json{{"rgb", ColourText(RgbOf(v.argb))},
+                            {"alpha", v.argb >> 24},
+                            {"argb", HexResult(static_cast<HRESULT>(v.argb))},
+                            {"opaque-blend", v.opaqueBlend}};
+            },
+            [](const Rate& v) { return Json{{"numerator", v.numerator}, {"denominator", v.denominator}}; },
+            [](const Version& v) { return Json{{"major", v.major}, {"minor", v.minor}, {"build", v.build}}; },
+            [](const Done& v) { return Json{{"hresult", HexResult(v.result)}}; },
+            [](const Failure& v) { return Json{{"hresult", HexResult(v.result)}, {"error", v.meaning}}; },
+            [](const Group& v) { return ObjectJson(v.facts); },
+            [](const Table& v) {
+                Json rows = Json::array();
+                for (const Facts& row : v.rows) rows.push_back(ObjectJson(row));
+                return rows;
+            },
+        },
+        value);
+}
+
+std::string Dump(const Json& document) {
+    // Text is UTF-8 already; replace keeps a stray byte from breaking the document.
+    return document.dump(-1, ' ', false, Json::error_handler_t::replace) + "\n";
+}
+
+std::string Pad(const std::string& text, std::size_t width) {
+    return text + std::string(width - std::min(width, DisplayWidth(text)), ' ');
+}
+
+// Each column as wide as its widest cell, two blanks between, the last column not padded.
+std::string Aligned(const std::vector<std::vector<std::string>>& rows) {
+    std::vector<std::size_t> widths;
+    for (const auto& row : rows) {
+        widths.resize(std::max(widths.size(), row.size()));
+        for (std::size_t i = 0; i < row.size(); ++i) widths[i] = std::max(widths[i], DisplayWidth(row[i]));
+    }
+    std::string text;
+    for (const auto& row : rows) {
+        for (std::size_t i = 0; i < row.size(); ++i) text += i + 1 < row.size() ? Pad(row[i], widths[i]) + "  " : row[i];
+        text += "\n";
+    }
+    return text;
+}
+
+std::string TableText(const Table& table) {
+    std::vector<std::vector<std::string>> rows{table.columns};
+    for (const Facts& facts : table.rows) {
+        rows.emplace_back();
+        for (const Fact& fact : facts) rows.back().push_back(ValueText(fact.value, true, table.shortFailures));
+    }
+    return Aligned(rows);
+}
+
+void CollectPairs(const Facts& facts, const std::string& prefix, std::vector<std::vector<std::string>>& pairs,
+                  std::string& tables) {
+    for (const Fact& fact : facts) {
+        if (const auto* group = std::get_if<Group>(&fact.value)) {
+            CollectPairs(group->facts, group->prefixed ? prefix + fact.key + " " : prefix, pairs, tables);
+        } else if (const auto* table = std::get_if<Table>(&fact.value)) {
+            tables += "\n" + TableText(*table);
+        } else {
+            pairs.push_back({prefix + fact.key, ValueText(fact.value)});
+        }
+    }
+}
+
+}  // namespace
+
+std::string ValueText(const Value& value, bool inTable, bool shortFailure) {
+    return std::visit(
+        Overloaded{
+            [](const Unknown&) { return std::string("?"); },
+            [](const YesNo& v) { return std::string(v.value ? "yes" : "no"); },
+            [](const OnOff& v) { return std::string(v.value ? "on" : "off"); },
+            [](const Integer& v) { return std::to_string(v.value); },
+            [](const Real& v) { return Format("%.3f", v.value); },
+            [](const Word& v) { return v.text; },
+            [inTable](const Untrusted& v) { return TerminalSafe(v.text, v.quoted && !inTable); },
+            [](const Handle& v) { return HexHandle(v.window); },
+            [](const Rect& v) {
+                const RECT& r = v.rect;
+                return Format("%ld, %ld, %ld, %ld (%ld x %ld)", r.left, r.top, r.right, r.bottom, r.right - r.left,
+                              r.bottom - r.top);
+            },
+            [](const Margins& v) {
+                const MARGINS& m = v.margins;
+                return Format("left %d, right %d, top %d, bottom %d", m.cxLeftWidth, m.cxRightWidth, m.cyTopHeight,
+                              m.cyBottomHeight);
+            },
+            [](const Colour& v) { return ColourName(v.colorref); },
+            [](const Colorization& v) {
+                return ColourText(RgbOf(v.argb)) + " alpha " + std::to_string(v.argb >> 24) + " (" +
+                       HexResult(static_cast<HRESULT>(v.argb)) + "), " + (v.opaqueBlend ? "opaque blend" : "blended");
+            },
+            [](const Rate& v) {
+                const double hz = v.denominator != 0 ? static_cast<double>(v.numerator) / v.denominator : 0.0;
+                return Format("%.3f Hz (%u/%u)", hz, v.numerator, v.denominator);
+            },
+            [](const Version& v) { return Format("%lu.%lu.%lu", v.major, v.minor, v.build); },
+            [](const Done&) { return std::string("DWM OK"); },
+            [shortFailure](const Failure& v) {
+                // A listing's cell has no room for the reason: "?", or the one that explains a whole column.
+                if (shortFailure) return std::string(v.meaning == "no DWM" ? "no DWM" : "?");
+                return v.predicted ? v.meaning : "error " + HexResult(v.result) + ": " + v.meaning;
+            },
+            [](const Group& v) {
+                std::string text;
+                for (const Fact& fact : v.facts) text += (text.empty() ? "" : ", ") + ValueText(fact.value, true);
+                return text;
+            },
+            [](const Table& v) { return std::to_string(v.rows.size()) + " rows"; },
+        },
+        value);
+}
+
+std::string DocumentText(const Facts& facts) {
+    if (facts.size() == 1) {
+        if (const auto* table = std::get_if<Table>(&facts.front().value)) return TableText(*table);
+    }
+    std::vector<std::vector<std::string>> pairs;
+    std::string tables;
+    CollectPairs(facts, "", pairs, tables);
+    return Aligned(pairs) + tables;
+}
+
+std::string DocumentJson(const Facts& facts) {
+    if (facts.size() == 1 && std::holds_alternative<Table>(facts.front().value)) return Dump(ToJson(facts.front().value));
+    return Dump(ObjectJson(facts));
+}
+
+std::string LineText(const Facts& facts) {
+    std::string text;
+    for (const Fact& fact : facts) text += (text.empty() ? "" : "  ") + ValueText(fact.value);
+    return text + "\n";
+}
+
+std::string LineJson(const Facts& facts) { return Dump(ObjectJson(facts)); }
+
+bool HasFailure(const Facts& facts) {
+    return std::any_of(facts.begin(), facts.end(), [](const Fact& fact) {
+        if (const auto* failure = std::get_if<Failure>(&fact.value)) return failure->counts;
+        if (const auto* group = std::get_if<Group>(&fact.value)) return HasFailure(group->facts);
+        if (const auto* table = std::get_if<Table>(&fact.value)) {
+            return std::any_of(table->rows.begin(), table->rows.end(), [](const Facts& row) { return HasFailure(row); });
+        }
+        return false;
+    });
+}
+
+std::string HexResult(HRESULT result) { return Format("0x%08lx", static_cast<unsigned long>(static_cast<DWORD>(result))); }
+
+std::string HexHandle(HWND window) {
+    return Format("0x%08lx", static_cast<unsigned long>(static_cast<DWORD>(reinterpret_cast<UINT_PTR>(window))));
+}
+
+std::string ColourText(COLORREF colour) { return Format("#%02X%02X%02X", GetRValue(colour), GetGValue(colour), GetBValue(colour)); }
+
+}  // namespace cli

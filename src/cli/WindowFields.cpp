@@ -1,0 +1,165 @@
+#include "cli/WindowFields.h"
+
+#include <algorithm>
+#include <iterator>
+#include <vector>
+
+#include "cli/CommandLine.h"
+#include "cli/Meanings.h"
+#include "cli/Output.h"
+
+namespace cli {
+namespace {
+
+BOOL CALLBACK CollectWindow(HWND window, LPARAM lParam) {
+    // No exception may leave an enumeration callback.
+    try {
+        reinterpret_cast<std::vector<HWND>*>(lParam)->push_back(window);
+        return TRUE;
+    } catch (...) {
+        return FALSE;
+    }
+}
+
+std::wstring WindowText(HWND window) {
+    wchar_t text[1024];
+    const int length = ::GetWindowTextW(window, text, static_cast<int>(std::size(text)));
+    return std::wstring(text, length > 0 ? static_cast<size_t>(length) : 0);
+}
+
+std::wstring Lower(std::wstring text) {
+    if (!text.empty()) ::CharLowerBuffW(text.data(), static_cast<DWORD>(text.size()));
+    return text;
+}
+
+bool SameName(const std::wstring& name, const std::string& wanted) { return Lower(name) == Lower(ToWide(wanted)); }
+
+Value Attribute(HWND window, const char* name) {
+    const dwm::Attribute& attribute = *dwm::FindAttribute(name);
+    return ReadingValue(attribute, dwm::ReadAttribute(window, attribute), Asked::AsPart);
+}
+
+Value ReadRect(WindowProbe& p) {
+    RECT rect{};
+    if (!::GetWindowRect(p.Window(), &rect)) return Unknown{};
+    return Rect{rect};
+}
+
+constexpr WindowField kFields[] = {
+    {"handle", "the window handle", [](WindowProbe& p) -> Value { return Handle{p.Window()}; }},
+    {"pid", "the owning process id", [](WindowProbe& p) -> Value { return Integer{p.Pid()}; }},
+    {"process", "the owning process's image name",
+     [](WindowProbe& p) -> Value {
+         if (p.Process().empty()) return Unknown{};
+         return Untrusted{p.Process()};
+     }},
+    {"class", "the window class", [](WindowProbe& p) -> Value { return Untrusted{ToUtf8(p.ClassName())}; }},
+    {"visible", "WS_VISIBLE", [](WindowProbe& p) -> Value { return YesNo{p.Visible()}; }},
+    {"minimized", "iconic", [](WindowProbe& p) -> Value { return YesNo{::IsIconic(p.Window()) != FALSE}; }},
+    {"cloaked", "hidden by the DWM: no, app, shell, inherited",
+     [](WindowProbe& p) { return Attribute(p.Window(), "cloaked"); }},
+    {"rect", "the window rectangle", &ReadRect},
+    {"frame", "the extended frame bounds: the window as seen, without invisible borders",
+     [](WindowProbe& p) { return Attribute(p.Window(), "extended-frame-bounds"); }},
+    {"dpi", "the window's DPI", [](WindowProbe& p) -> Value { return Integer{WindowDpi(p.Window())}; }},
+    {"title", "the window title", [](WindowProbe& p) -> Value { return Untrusted{ToUtf8(p.Title()), true}; }},
+};
+
+}  // namespace
+
+const std::string& ProcessNames::Name(DWORD pid) {
+    const auto known = m_names.find(pid);
+    if (known != m_names.end()) return known->second;
+    std::string name;
+    if (HANDLE process = ::OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, pid)) {
+        wchar_t path[MAX_PATH * 2];
+        DWORD size = static_cast<DWORD>(std::size(path));
+        if (::QueryFullProcessImageNameW(process, 0, path, &size)) {
+            const std::wstring full(path, size);
+            name = ToUtf8(full.substr(full.find_last_of(L"\\/") + 1));
+        }
+        ::CloseHandle(process);
+    }
+    return m_names.emplace(pid, std::move(name)).first->second;
+}
+
+DWORD WindowProbe::Pid() {
+    if (!m_pid) {
+        DWORD pid = 0;
+        ::GetWindowThreadProcessId(m_window, &pid);
+        m_pid = pid;
+    }
+    return *m_pid;
+}
+
+const std::string& WindowProbe::Process() { return m_names.Name(Pid()); }
+
+const std::wstring& WindowProbe::Title() {
+    if (!m_title) m_title = WindowText(m_window);
+    return *m_title;
+}
+
+const std::wstring& WindowProbe::ClassName() {
+    if (!m_className) {
+        wchar_t text[257];
+        const int length = ::GetClassNameW(m_window, text, static_cast<int>(std::size(text)));
+        m_className = std::wstring(text, length > 0 ? static_cast<size_t>(length) : 0);
+    }
+    return *m_className;
+}
+
+bool WindowProbe::Visible() {
+    if (!m_visible) m_visible = ::IsWindowVisible(m_window) != FALSE;
+    return *m_visible;
+}
+
+bool WindowProbe::IsListed() { return Visible() && !Title().empty(); }
+
+bool WindowProbe::Matches(const WindowSelector& s) {
+    if (s.pid && *s.pid != Pid()) return false;
+    if (s.className && !SameName(ClassName(), *s.className)) return false;
+    if (s.process && !SameName(ToWide(Process()), *s.process)) return false;
+    if (s.title && Lower(Title()).find(Lower(ToWide(*s.title))) == std::wstring::npos) return false;
+    return true;
+}
+
+std::span<const WindowField> WindowFields() { return kFields; }
+
+const WindowField* FindWindowField(std::string_view name) {
+    const auto found = std::find_if(std::begin(kFields), std::end(kFields), [&](const WindowField& f) { return name == f.name; });
+    return found != std::end(kFields) ? &*found : nullptr;
+}
+
+Facts ReadFields(WindowProbe& probe, std::span<const WindowField* const> fields) {
+    Facts facts;
+    for (const WindowField* field : fields) facts.push_back({field->name, field->read(probe)});
+    return facts;
+}
+
+Facts ReadFields(WindowProbe& probe, std::initializer_list<std::string_view> names) {
+    std::vector<const WindowField*> fields;
+    for (const std::string_view name : names) fields.push_back(FindWindowField(name));
+    return ReadFields(probe, fields);
+}
+
+std::vector<HWND> TopLevelWindows() {
+    std::vector<HWND> windows;
+    ::EnumWindows(&CollectWindow, reinterpret_cast<LPARAM>(&windows));
+    return windows;
+}
+
+UINT WindowDpi(HWND window) {
+    // Windows 10 1607 and later; before it every window has the screen's DPI.
+    using GetDpiForWindowFn = UINT(WINAPI*)(HWND);
+    static const auto getDpiForWindow = reinterpret_cast<GetDpiForWindowFn>(reinterpret_cast<void (*)()>(
+        ::GetProcAddress(::GetModuleHandleW(L"user32.dll"), "GetDpiForWindow")));
+    if (getDpiForWindow != nullptr) {
+        if (const UINT dpi = getDpiForWindow(window)) return dpi;
+    }
+    const HDC screen = ::GetDC(nullptr);
+    const int dpi = ::GetDeviceCaps(screen, LOGPIXELSX);
+    ::ReleaseDC(nullptr, screen);
+    return static_cast<UINT>(dpi);
+}
+
+}  // namespace cli
