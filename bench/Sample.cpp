@@ -35,10 +35,8 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     const HWND cloaked = MakeWindow(instance, L"Notes (another desktop)", 700, 120, 400, 300);
     ::SetPropW(cloaked, fake_dwm::kCloakedProperty, reinterpret_cast<HANDLE>(static_cast<UINT_PTR>(2)));  // shell
     const HWND sample = MakeWindow(instance, L"Sample window", 100, 100, 640, 400);
-    SetSystemAttribute(sample, 20, 1);            // dark mode
-    SetSystemAttribute(sample, 33, 2);            // round corners
-    SetSystemAttribute(sample, 38, 2);            // Mica
-    SetSystemAttribute(sample, 34, 0x00D77800);   // a blue border (COLORREF 0x00BBGGRR)
+    // Mica; dark mode, corners and colours are set-only, which no DWM reports back.
+    SetSystemAttribute(sample, 38, 2);
 
     if (FILE* ready = _wfopen(__wargv[1], L"w")) {
         std::fprintf(ready, "0x%08llx\n", static_cast<unsigned long long>(reinterpret_cast<UINT_PTR>(sample)));

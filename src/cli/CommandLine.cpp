@@ -14,7 +14,7 @@
 namespace cli {
 namespace {
 
-constexpr const char* kCommands = "windows, get, composition, watch, set, frame or blur";
+constexpr const char* kCommands = "windows, get, composition, watch, wait, set, frame, blur or capture";
 
 constexpr const char* kWindowHelp =
     "WINDOW: a handle (0x1a2b or decimal, 32-bit), foreground or desktop; or --title, --class, --pid, --process\n"
@@ -58,7 +58,7 @@ void AddSelectorOptions(CLI::App& command, WindowArguments& a) {
 void AddWindowPositionals(CLI::App& command, WindowArguments& a, const char* restName, const char* restType,
                           const char* restHelp) {
     command.add_option("window", a.window, "the window (see below)")->type_name("WINDOW");
-    command.add_option(restName, a.rest, restHelp)->type_name(restType);
+    if (restName != nullptr) command.add_option(restName, a.rest, restHelp)->type_name(restType);
     AddSelectorOptions(command, a);
     command.add_flag("--first", a.first, "take the first match (in z-order) when several match");
 }
@@ -239,6 +239,8 @@ public:
         AddSet();
         AddFrame();
         AddBlur();
+        AddCapture();
+        AddWait();
     }
 
     ParsedCommand Parse(const std::vector<std::string>& args) {
@@ -349,11 +351,47 @@ private:
     }
 
     void AddWatch() {
-        CLI::App* command = AddCommand("watch", "one line per DWM notification, until Ctrl+C, --count or --seconds");
-        command->add_option("--count", m_count, "stop after N notifications")->type_name("N");
+        CLI::App* command = AddCommand("watch", "one line per DWM notification and, with --windows or a WINDOW, per window "
+                                       "event, until Ctrl+C, --count or --seconds");
+        command->add_option("window", m_arguments.window, "one window to follow: its events and each change of its "
+                            "attributes")->type_name("WINDOW");
+        command->add_flag("--windows", m_watchWindows, "the events of every top-level window (narrowed by the "
+                          "selection options), after a snapshot of them");
+        AddSelectorOptions(*command, m_arguments);
+        command->add_option("--events", m_events, "the window events to show (default: all)")->delimiter(',')->type_name("LIST");
+        command->add_option("--interval", m_interval, "look again every MS milliseconds for what raised no event "
+                            "(default 250)")->type_name("MS");
+        command->add_option("--count", m_count, "stop after N lines (the snapshot not counted)")->type_name("N");
         command->add_option("--seconds", m_seconds, "stop after S seconds")->type_name("S");
+        command->footer(std::string("Window events: ") + WindowEventNames() +
+                        ".\nA moving window reports \"moved\" at most once an interval, with its latest rectangle.\n" +
+                        kExitStatusHelp);
         OnParsed(command, [this]() -> Message {
-            WatchCommand watch{m_json, std::nullopt, std::nullopt};
+            WatchCommand watch;
+            watch.json = m_json;
+            if (auto message = SettleFilter(m_arguments, watch.filter)) return message;
+            watch.windows = m_watchWindows || HasSelectorOption(m_arguments) || !m_events.empty();
+            if (!m_arguments.window.empty()) {
+                if (watch.windows) return "watch WINDOW follows one window: --windows, --events and the selection options watch many";
+                WindowArguments named;
+                named.window = m_arguments.window;
+                WindowSelector selector;
+                if (auto message = SettleWindow(named, selector)) return message;
+                watch.window = selector;
+            }
+            if (!m_events.empty()) {
+                watch.kinds = 0;
+                for (const std::string& name : m_events) {
+                    const auto kind = FindWindowEventKind(name);
+                    if (!kind) return "--events: unknown event " + Quoted(name) + " (events: " + WindowEventNames() + ")";
+                    watch.kinds |= EventBit(*kind);
+                }
+            }
+            if (m_interval) {
+                const auto ms = ParseNumber<DWORD>(*m_interval);
+                if (!ms || *ms < 10 || *ms > 60000) return "--interval: expected milliseconds from 10 to 60000, got " + Quoted(*m_interval);
+                watch.intervalMs = *ms;
+            }
             if (m_count) {
                 watch.count = ParseNumber<unsigned>(*m_count);
                 if (!watch.count || *watch.count == 0) return "--count: expected a number from 1, got " + Quoted(*m_count);
@@ -413,12 +451,123 @@ private:
         });
     }
 
+    void AddCapture() {
+        CLI::App* command = AddCommand("capture", "save a picture of a window, as the DWM shows it, as a PNG");
+        AddWindowPositionals(*command, m_arguments, nullptr, nullptr, nullptr);
+        command->add_option("-o,--output", m_capture.output, "the PNG file, - for standard output (default: "
+                            "HANDLE-AREA.png here)")->type_name("FILE.png");
+        command->add_option("--area", m_area, "frame (the window as seen), window (its rectangle) or client")
+            ->type_name("AREA");
+        command->add_option("--method", m_method, "screen (what the DWM composed), print (the window renders "
+                            "itself) or auto")->type_name("METHOD");
+        command->footer(std::string(kWindowHelp) + "\n" + kExitStatusHelp);
+        OnWindowCommandParsed(command, m_capture, [this](const std::vector<std::string>& rest, CaptureCommand& capture) -> Message {
+            if (!rest.empty()) return "unexpected argument " + Quoted(rest.front()) + " ('velmora capture --help' tells what it takes)";
+            if (m_area) {
+                const std::pair<const char*, CaptureArea> areas[] = {
+                    {"frame", CaptureArea::Frame}, {"window", CaptureArea::Window}, {"client", CaptureArea::Client}};
+                const auto found = std::find_if(std::begin(areas), std::end(areas), [&](const auto& a) { return *m_area == a.first; });
+                if (found == std::end(areas)) return "--area: expected frame, window or client, got " + Quoted(*m_area);
+                capture.area = found->second;
+            }
+            if (m_method) {
+                const std::pair<const char*, CaptureMethod> methods[] = {
+                    {"auto", CaptureMethod::Auto}, {"screen", CaptureMethod::Screen}, {"print", CaptureMethod::Print}};
+                const auto found = std::find_if(std::begin(methods), std::end(methods), [&](const auto& m) { return *m_method == m.first; });
+                if (found == std::end(methods)) return "--method: expected auto, screen or print, got " + Quoted(*m_method);
+                capture.method = found->second;
+            }
+            if (capture.output && capture.output->empty()) return "--output: expected a file name or -";
+            return std::nullopt;
+        });
+    }
+
+    void AddWait() {
+        CLI::App* command = AddCommand("wait", "wait until a window exists, or holds every condition given, then print it");
+        AddWindowPositionals(*command, m_arguments, nullptr, nullptr, nullptr);
+        command->add_flag("--visible", m_wait.visible, "visible and not cloaked: on the screen");
+        command->add_flag("--cloaked", m_wait.cloaked, "cloaked (by its app, the shell or its owner)");
+        command->add_flag("--foreground", m_wait.foreground, "the foreground window");
+        command->add_flag("--gone", m_wait.gone, "no window matches any more (or the handle has closed)");
+        command->add_option("--until", m_until, "an attribute the DWM reports has this value (several: all)")
+            ->type_name("NAME=VALUE");
+        command->add_option("--timeout", m_timeout, "give up after S seconds: exit 4 (default 30; none: never)")
+            ->type_name("S");
+        command->add_option("--interval", m_interval, "look again every MS milliseconds besides the system's "
+                            "events (default 500)")->type_name("MS");
+        command->footer(std::string(kWindowHelp) + "\nwait looks at every top-level window, hidden ones too: "
+                        "--visible asks for one on the screen.\n" + kExitStatusHelp);
+        OnWindowCommandParsed(command, m_wait, [this](const std::vector<std::string>& rest, WaitCommand& wait) -> Message {
+            if (!rest.empty()) return "unexpected argument " + Quoted(rest.front()) + " ('velmora wait --help' tells what it takes)";
+            // Every top-level window may be the one awaited: --visible says whether it must show.
+            wait.window.all = true;
+            if (wait.gone && (wait.visible || wait.cloaked || wait.foreground || !m_until.empty())) {
+                return "--gone waits for no window: it takes no other condition";
+            }
+            if (wait.visible && wait.cloaked) return "--visible and --cloaked cannot both hold";
+            for (const std::string& typed : m_until) {
+                if (auto message = ParseCondition(typed, wait.until)) return message;
+            }
+            if (m_timeout) {
+                if (*m_timeout == "none") {
+                    wait.timeoutSeconds.reset();
+                } else {
+                    double seconds = 0;
+                    const auto [end, error] = std::from_chars(m_timeout->data(), m_timeout->data() + m_timeout->size(), seconds);
+                    if (error != std::errc() || end != m_timeout->data() + m_timeout->size() || seconds < 0 ||
+                        seconds > 31536000.0) {
+                        return "--timeout: expected a number of seconds or none, got " + Quoted(*m_timeout);
+                    }
+                    wait.timeoutSeconds = seconds;
+                }
+            }
+            if (m_interval) {
+                const auto ms = ParseNumber<DWORD>(*m_interval);
+                if (!ms || *ms < 10 || *ms > 60000) return "--interval: expected milliseconds from 10 to 60000, got " + Quoted(*m_interval);
+                wait.intervalMs = *ms;
+            }
+            return std::nullopt;
+        });
+    }
+
+    static Message ParseCondition(const std::string& typed, std::vector<AttributeCondition>& until) {
+        const size_t equals = typed.find('=');
+        if (equals == std::string::npos) return "--until: expected NAME=VALUE, got " + Quoted(typed);
+        const std::string name = typed.substr(0, equals), text = typed.substr(equals + 1);
+        const dwm::Attribute* attribute = dwm::FindAttribute(name);
+        if (attribute == nullptr || !dwm::CanGet(*attribute) || attribute->kind == dwm::ValueKind::Rectangle) {
+            std::string comparable;
+            for (const dwm::Attribute& a : dwm::Attributes()) {
+                if (dwm::CanGet(a) && a.kind != dwm::ValueKind::Rectangle) comparable += (comparable.empty() ? "" : ", ") + std::string(a.name);
+            }
+            return "--until: the DWM reports no value of " + Quoted(name) + " to wait for (it reports " + comparable + ")";
+        }
+        std::optional<DWORD> value = dwm::ParseValue(*attribute, text);
+        if (attribute->kind == dwm::ValueKind::Cloaked) {
+            const std::pair<const char*, DWORD> states[] = {{"no", 0}, {"app", DWM_CLOAKED_APP}, {"shell", DWM_CLOAKED_SHELL},
+                                                            {"inherited", DWM_CLOAKED_INHERITED}};
+            for (const auto& [state, bits] : states) {
+                if (text == state) value = bits;
+            }
+        } else if (attribute->kind == dwm::ValueKind::Count) {
+            value = ParseNumber<DWORD>(text);
+        }
+        if (!value) return "--until: bad value " + Quoted(text) + " for " + name;
+        until.push_back({attribute, *value, text});
+        return std::nullopt;
+    }
+
     CLI::App m_app{"", "velmora"};
     bool m_version = false;
     bool m_json = false;
     WindowArguments m_arguments;
     std::vector<std::string> m_fieldNames;
-    std::optional<std::string> m_count, m_seconds, m_circle, m_rect;
+    std::optional<std::string> m_count, m_seconds, m_circle, m_rect, m_area, m_method;
+    CaptureCommand m_capture;
+    WaitCommand m_wait;
+    std::vector<std::string> m_until, m_events;
+    bool m_watchWindows = false;
+    std::optional<std::string> m_timeout, m_interval;
     WindowsCommand m_windows;
     GetCommand m_get;
     SetCommand m_set;

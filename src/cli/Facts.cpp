@@ -74,6 +74,11 @@ Json ToJson(const Value& value) {
             [](const Done& v) { return Json{{"hresult", HexResult(v.result)}}; },
             [](const Failure& v) { return Json{{"hresult", HexResult(v.result)}, {"error", v.meaning}}; },
             [](const Group& v) { return ObjectJson(v.facts); },
+            [](const Change& v) {
+                Json change{{"name", v.name}};
+                change.update(ObjectJson(v.values));
+                return change;
+            },
             [](const Table& v) {
                 Json rows = Json::array();
                 for (const Facts& row : v.rows) rows.push_back(ObjectJson(row));
@@ -122,7 +127,8 @@ void CollectPairs(const Facts& facts, const std::string& prefix, std::vector<std
         if (const auto* group = std::get_if<Group>(&fact.value)) {
             CollectPairs(group->facts, group->prefixed ? prefix + fact.key + " " : prefix, pairs, tables);
         } else if (const auto* table = std::get_if<Table>(&fact.value)) {
-            tables += "\n" + TableText(*table);
+            if (table->rows.empty()) pairs.push_back({prefix + fact.key, "none"});
+            else tables += "\n" + prefix + fact.key + ":\n" + TableText(*table);
         } else {
             pairs.push_back({prefix + fact.key, ValueText(fact.value)});
         }
@@ -171,6 +177,11 @@ std::string ValueText(const Value& value, bool inTable, bool shortFailure) {
             [](const Group& v) {
                 std::string text;
                 for (const Fact& fact : v.facts) text += (text.empty() ? "" : ", ") + ValueText(fact.value, true);
+                return text;
+            },
+            [](const Change& v) {
+                std::string text = v.name + ":";
+                for (const Fact& fact : v.values) text += (fact.key == "to" ? " -> " : " ") + ValueText(fact.value);
                 return text;
             },
             [](const Table& v) { return std::to_string(v.rows.size()) + " rows"; },

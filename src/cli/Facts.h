@@ -70,6 +70,10 @@ struct Group {
     Facts facts;
     bool prefixed = true;  // in text, each member keyed "group member"; else by its own key
 };
+struct Change {  // "backdrop: mica -> acrylic"; values holds "from" and "to"
+    std::string name;
+    Facts values;
+};
 struct Table {
     std::vector<std::string> columns;
     std::vector<Facts> rows;
@@ -77,7 +81,7 @@ struct Table {
 };
 
 using Value = std::variant<Unknown, YesNo, OnOff, Integer, Real, Word, Untrusted, Handle, Rect, Margins, Colour,
-                           Colorization, Rate, Version, Done, Failure, Group, Table>;
+                           Colorization, Rate, Version, Done, Failure, Group, Change, Table>;
 
 struct Fact {
     std::string key;

@@ -40,6 +40,8 @@ int RunVelmora(const std::vector<std::string>& args) {
                           [](const SetCommand& command) { return RunSet(command); },
                           [](const FrameCommand& command) { return RunFrame(command); },
                           [](const BlurCommand& command) { return RunBlur(command); },
+                          [](const CaptureCommand& command) { return RunCapture(command); },
+                          [](const WaitCommand& command) { return RunWait(command); },
                       },
                       parsed);
 }

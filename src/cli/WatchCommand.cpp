@@ -1,4 +1,8 @@
-// velmora watch: one line per DWM notification as it arrives, until Ctrl+C, N events or S seconds.
+// velmora watch: one line per DWM notification as it arrives and, asked, per event of the top-level
+// windows (or of one window, with each change of its attributes), until Ctrl+C, N lines or S seconds.
+#include <algorithm>
+#include <functional>
+#include <optional>
 #include <atomic>
 #include <deque>
 
@@ -6,6 +10,10 @@
 #include "cli/Facts.h"
 #include "cli/Meanings.h"
 #include "cli/Output.h"
+#include "cli/StopSignal.h"
+#include "cli/Target.h"
+#include "cli/WindowEvents.h"
+#include "cli/WindowFields.h"
 #include "dwm/DwmCalls.h"
 
 namespace cli {
@@ -21,14 +29,6 @@ struct WatchEvent {
     HRESULT queryResult = S_OK;  // composition changed: the query of the new state
     BOOL composition = FALSE;
 };
-
-// Set by the console's Ctrl+C thread, waited on by the loop: the one state that two threads share.
-std::atomic<HANDLE> g_stopEvent{nullptr};
-
-BOOL WINAPI OnConsoleControl(DWORD) {
-    if (const HANDLE stop = g_stopEvent.load()) ::SetEvent(stop);
-    return TRUE;
-}
 
 // The notifications the DWM sends every top-level window. WM_DWMNCRENDERINGCHANGED goes only to the
 // window whose rendering changed, never to a watcher.
@@ -95,54 +95,145 @@ private:
     HWND m_window = nullptr;
 };
 
-class CtrlCHandler {
+
+// One window's facts and every attribute the DWM reports, as text to compare: a change is a line.
+struct Watched {
+    std::vector<std::pair<std::string, Value>> values;
+};
+
+Watched ReadWatched(HWND window, ProcessNames& names) {
+    Watched watched;
+    WindowProbe probe(window, names);
+    for (const Fact& fact : ReadFields(probe, {"title", "visible", "minimized", "rect"})) watched.values.emplace_back(fact.key, fact.value);
+    for (const dwm::Attribute& attribute : dwm::Attributes()) {
+        if (!dwm::CanGet(attribute)) continue;
+        watched.values.emplace_back(attribute.name,
+                                    ReadingValue(attribute, dwm::ReadAttribute(window, attribute), Asked::AsPart));
+    }
+    return watched;
+}
+
+Facts WindowLine(const char* event, const WindowState& state, ProcessNames& names) {
+    const std::string& process = names.Name(state.pid);
+    return {{"time", Word{Timestamp()}},
+            {"event", Word{event}},
+            {"handle", Handle{state.handle}},
+            {"pid", Integer{state.pid}},
+            {"process", process.empty() ? Value{Unknown{}} : Value{Untrusted{process}}},
+            {"class", Untrusted{ToUtf8(state.className)}},
+            {"rect", Rect{state.rect}},
+            {"title", Untrusted{ToUtf8(state.title), true}}};
+}
+
+// What the selection options ask of a window the tracker reports.
+std::function<bool(const WindowState&)> Filter(const WindowSelector& s, ProcessNames& names) {
+    if (!s.title && !s.className && !s.pid && !s.process) return {};
+    return [&s, &names](const WindowState& state) {
+        const auto lower = [](std::wstring text) {
+            if (!text.empty()) ::CharLowerBuffW(text.data(), static_cast<DWORD>(text.size()));
+            return text;
+        };
+        if (s.pid && *s.pid != state.pid) return false;
+        if (s.className && lower(state.className) != lower(ToWide(*s.className))) return false;
+        if (s.process && lower(ToWide(names.Name(state.pid))) != lower(ToWide(*s.process))) return false;
+        if (s.title && lower(state.title).find(lower(ToWide(*s.title))) == std::wstring::npos) return false;
+        return true;
+    };
+}
+
+// The lines still to write, and how many a --count allows.
+class Lines {
 public:
-    CtrlCHandler() : m_stop(::CreateEventW(nullptr, TRUE, FALSE, nullptr)) {
-        g_stopEvent = m_stop;
-        ::SetConsoleCtrlHandler(&OnConsoleControl, TRUE);
+    Lines(const WatchCommand& command) : m_command(command) {}
+    void Add(Facts facts, bool counted = true) { m_lines.push_back({std::move(facts), counted}); }
+    // False when the watch is over: the count is reached, or the reader has gone.
+    bool Flush() {
+        for (; !m_lines.empty(); m_lines.pop_front()) {
+            const auto& [facts, counted] = m_lines.front();
+            if (counted && m_command.count && m_written >= *m_command.count) return false;
+            if (!WriteOut(m_command.json ? LineJson(facts) : LineText(facts))) return false;
+            if (counted) ++m_written;
+        }
+        return !m_command.count || m_written < *m_command.count;
     }
-    ~CtrlCHandler() {
-        ::SetConsoleCtrlHandler(&OnConsoleControl, FALSE);
-        g_stopEvent = nullptr;
-        if (m_stop != nullptr) ::CloseHandle(m_stop);
-    }
-    CtrlCHandler(const CtrlCHandler&) = delete;
-    CtrlCHandler& operator=(const CtrlCHandler&) = delete;
-    HANDLE Event() const { return m_stop; }
 
 private:
-    HANDLE m_stop;
+    const WatchCommand& m_command;
+    std::deque<std::pair<Facts, bool>> m_lines;
+    unsigned m_written = 0;
 };
 
 }  // namespace
 
 int RunWatch(const WatchCommand& command) {
+    HWND only = nullptr;
+    if (command.window) {
+        const Selection selection = SelectWindow(*command.window);
+        if (selection.window == nullptr) {
+            WriteError(selection.error);
+            WriteErrorText(selection.matches);
+            return kExitNoWindow;
+        }
+        only = selection.window;
+    }
     std::deque<WatchEvent> events;
-    CtrlCHandler ctrlC;
+    StopSignal ctrlC;
     WatchWindow window(&events);
     if (!window || ctrlC.Event() == nullptr) {
         WriteError("cannot create the window that receives DWM notifications");
         return kExitFailed;
     }
-    if (!command.json) WriteErrorText("watching DWM notifications; Ctrl+C stops\n");
+    ProcessNames names;
+    std::optional<WindowTracker> tracker;
+    Lines lines(command);
+    if (command.windows || only != nullptr) {
+        WindowTrackerOptions options;
+        options.filter = Filter(command.filter, names);
+        options.kinds = only != nullptr ? kAllWindowEvents : command.kinds;
+        options.intervalMs = command.intervalMs;
+        options.only = only;
+        tracker.emplace(std::move(options));
+        // The state first, so that a reader can follow it from the changes alone.
+        for (const WindowState& state : tracker->Start()) lines.Add(WindowLine("snapshot", state, names), false);
+    }
+    Watched watched = only != nullptr ? ReadWatched(only, names) : Watched{};
+    if (!command.json) WriteErrorText("watching; Ctrl+C stops\n");
     const ULONGLONG start = ::GetTickCount64();
     const ULONGLONG limit = command.seconds ? static_cast<ULONGLONG>(*command.seconds * 1000.0) : 0;
-    unsigned seen = 0;
+    ULONGLONG nextRead = start + command.intervalMs;
     const HANDLE stop = ctrlC.Event();
-    while (!command.count || seen < *command.count) {
-        const ULONGLONG elapsed = ::GetTickCount64() - start;
-        if (command.seconds && elapsed >= limit) break;
-        const DWORD wait = command.seconds ? static_cast<DWORD>(limit - elapsed) : INFINITE;
+    for (bool ended = false; lines.Flush() && !ended;) {
+        const ULONGLONG now = ::GetTickCount64();
+        if (command.seconds && now - start >= limit) break;
+        DWORD wait = command.seconds ? static_cast<DWORD>(limit - (now - start)) : INFINITE;
+        if (tracker) wait = std::min(wait, tracker->NextWakeMs());
+        if (only != nullptr) wait = std::min<DWORD>(wait, nextRead > now ? static_cast<DWORD>(nextRead - now) : 0);
         if (::MsgWaitForMultipleObjects(1, &stop, FALSE, wait, QS_ALLINPUT) == WAIT_OBJECT_0) break;
         MSG message;
         while (::PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) ::DispatchMessageW(&message);
-        for (; !events.empty() && (!command.count || seen < *command.count); ++seen) {
-            const Facts facts = EventFacts(events.front());
-            events.pop_front();
-            // A reader that has gone away ends the watch.
-            if (!WriteOut(command.json ? LineJson(facts) : LineText(facts))) return FinishOutput(kExitOk);
+        for (; !events.empty(); events.pop_front()) lines.Add(EventFacts(events.front()));
+        if (!tracker) continue;
+        bool reread = only != nullptr && ::GetTickCount64() >= nextRead;
+        for (const WindowEvent& event : tracker->Poll()) {
+            lines.Add(WindowLine(WindowEventName(event.kind), event.state, names));
+            ended = ended || (only != nullptr && event.kind == WindowEventKind::Destroyed);
+            reread = reread || only != nullptr;
         }
+        if (!reread || ended || HasClosed(only)) continue;
+        // Attributes raise no event: read again on the window's events and on the interval.
+        nextRead = ::GetTickCount64() + command.intervalMs;
+        Watched fresh = ReadWatched(only, names);
+        if (HasClosed(only)) continue;  // what was read after it closed is not its own
+        for (size_t i = 0; i < fresh.values.size(); ++i) {
+            const auto& [name, value] = fresh.values[i];
+            const Value& before = watched.values[i].second;
+            if (ValueText(before) == ValueText(value)) continue;
+            lines.Add({{"time", Word{Timestamp()}}, {"event", Word{"changed"}}, {"handle", Handle{only}},
+                       {"change", Change{name, {{"from", before}, {"to", value}}}}});
+        }
+        watched = std::move(fresh);
     }
+    lines.Flush();
     return FinishOutput(kExitOk);
 }
 

@@ -15,6 +15,7 @@
 #include <optional>
 #include <regex>
 #include <sstream>
+#include <thread>
 
 #include "cli/Output.h"
 #include "support/ChildJob.h"
@@ -137,10 +138,31 @@ void TellWindowsVersion(const std::string& version) {
     set(L"CurrentBuild", build);
 }
 
+// Four solid quadrants, the same whether painted or printed.
+LRESULT CALLBACK PaintQuadrants(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message != WM_PAINT && message != WM_PRINTCLIENT) return ::DefWindowProcW(window, message, wParam, lParam);
+    PAINTSTRUCT paint{};
+    const HDC dc = message == WM_PAINT ? ::BeginPaint(window, &paint) : reinterpret_cast<HDC>(wParam);
+    RECT client{};
+    ::GetClientRect(window, &client);
+    const COLORREF colours[] = {RGB(200, 30, 60), RGB(20, 180, 90), RGB(40, 70, 220), RGB(230, 210, 10)};
+    for (int i = 0; i < 4; ++i) {
+        const RECT quadrant{i % 2 * client.right / 2, i / 2 * client.bottom / 2, (i % 2 + 1) * client.right / 2,
+                            (i / 2 + 1) * client.bottom / 2};
+        const HBRUSH brush = ::CreateSolidBrush(colours[i]);
+        ::FillRect(dc, &quadrant, brush);
+        ::DeleteObject(brush);
+    }
+    if (message == WM_PAINT) ::EndPaint(window, &paint);
+    return 0;
+}
+
 class VelmoraE2e : public testing::TestWithParam<Row> {
 public:
     static void SetUpTestSuite() {
-        for (const wchar_t* name : {L"VelmoraTestClass", L"VelmoraWideClass", L"VelmoraEvilClass", L"VelmoraClosable"}) {
+        const WNDCLASSW quadrants{0, &PaintQuadrants, 0, 0, nullptr, nullptr, nullptr, nullptr, nullptr, L"VelmoraQuadrants"};
+        ::RegisterClassW(&quadrants);
+        for (const wchar_t* name : {L"VelmoraTestClass", L"VelmoraWideClass", L"VelmoraEvilClass", L"VelmoraClosable", L"VelmoraCover"}) {
             const WNDCLASSW windowClass{0, ::DefWindowProcW, 0, 0, nullptr, nullptr, nullptr, nullptr, nullptr, name};
             ::RegisterClassW(&windowClass);
         }
@@ -153,7 +175,11 @@ public:
                              // A title any program may choose: a line break, a colour sequence, quotes, a
                              // right-to-left override.
                              {"{T}", L"VelmoraEvilClass", L"Evil\nline \x1b[31mred\x1b[0m \"quoted\" \x202e" L"evil", 740,
-                              450, 200, 150, WS_VISIBLE}};
+                              450, 200, 150, WS_VISIBLE},
+                             // A picture to take, its corner covered by another window, and one minimized.
+                             {"{Q}", L"VelmoraQuadrants", L"Velmora Quadrants", 760, 620, 300, 200, WS_VISIBLE},
+                             {"{C}", L"VelmoraCover", L"Velmora Cover", 980, 740, 150, 120, WS_VISIBLE},
+                             {"{M}", L"VelmoraQuadrants", L"Velmora Minimized", 100, 700, 300, 200, WS_VISIBLE | WS_MINIMIZE}};
         for (const Made& m : made) {
             s_windows[m.key] = ::CreateWindowExW(0, m.className, m.title, WS_OVERLAPPEDWINDOW | m.visible, m.x, m.y,
                                                  m.width, m.height, nullptr, nullptr, nullptr, nullptr);
@@ -178,7 +204,8 @@ protected:
             s_windows["{K}"] = ::CreateWindowExW(0, L"VelmoraClosable", L"VelmoraTarget Closable", WS_OVERLAPPEDWINDOW | WS_VISIBLE,
                                                  300, 300, 300, 200, nullptr, nullptr, nullptr, nullptr);
         }
-        // A is the topmost of the test's windows, and the foreground window.
+        // A is the topmost of the test's windows, and the foreground window; the cover lies over the quadrants.
+        ::SetWindowPos(s_windows["{C}"], HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
         ::SetWindowPos(s_windows["{A}"], HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
         ::SetForegroundWindow(s_windows["{A}"]);
         ::DeleteFileW(kJournal.c_str());
@@ -214,6 +241,7 @@ protected:
 
     // Every JSON document, named after the schema definition it must satisfy.
     static void Keep(const Row& row, const std::string& out) {
+        if (out.empty()) return;
         const std::vector<std::string> words = Words(row.args);
         const auto command = std::find_if(words.begin(), words.end(), [](const std::string& w) { return w[0] != '-'; });
         if (command == words.end()) return;
@@ -341,6 +369,8 @@ const Row kFakeDwmRows[] = {
     {"get 0x7ffffff0 cloaked", 3, {"E:no window has the handle 0x7ffffff0"}},
     {"get 0x100010072", 2, {"E:'0x100010072'"}},
     {"get --title 日本語 cloaked", 0, {"\ntitle \"日本語のタイトル 🎌\"\n"}},
+    // UTF-8 through a pipe whatever the code page (here Shift-JIS, which has these characters).
+    {"windows --json --title 日本語 --fields title", 0, {"/0/title=日本語のタイトル 🎌"}, "LC_ALL=ja_JP.SJIS"},
     {"get --json --title 🎌 cloaked", 0, {"/title=日本語のタイトル 🎌", "/handle={J}", "/attributes/cloaked=no"}},
     {"get --class VelmoraEvilClass cloaked", 0, {"\ntitle \"Evil\\nline \\x1b[31mred\\x1b[0m \\\"quoted\\\" \\u202eevil\"\n"}},
     // Composition.
@@ -390,6 +420,16 @@ const Row kFakeDwmRows[] = {
     {"set {K} corner=small", 3, {"O!corner", "E:has closed"}, "FAKE_DWM_CLOSE_AT=1"},
     {"frame {K} all", 3, {"\nresult DWM OK\n", "O!extended-frame-bounds", "E:has closed"}, "FAKE_DWM_CLOSE_AT=2"},
     {"blur {K} on --circle 50", 3, {"O!region", "E:the window {K} has closed"}, "FAKE_DWM_CLOSE_AT=1"},
+    // capture: the frame bounds, not the window rectangle; a covered window by screen, print, auto.
+    {"capture {Q} --json -o Z:\\tmp\\velmora-e2e-frame.png --method screen", 0, {"/area=frame", "/width=286", "/height=193",
+        "/rect/left=767", "/rect/top=620", "/method=screen", "/covered-by/0/handle={C}", "/covered-by/0/title=Velmora Cover",
+        "/file=Z:\\tmp\\velmora-e2e-frame.png"}},
+    {"capture {Q} --area window -o Z:\\tmp\\velmora-e2e-window.png", 0, {"\nwidth 300\n", "\nheight 200\n",
+        "\nmethod screen\n", "\nfell-back yes\n", "\ncovered-by:\nhandle title\n{C} Velmora Cover\n"}},
+    {"capture {Q} --method print -o Z:\\tmp\\velmora-e2e-print.png", 1, {"E:the window rendered nothing through PrintWindow"}},
+    {"capture {M} -o Z:\\tmp\\velmora-e2e-minimized.png", 1, {"E:is minimized"}},
+    {"capture {Q} -o Z:\\tmp\\no-such-folder\\q.png", 1, {"E:cannot write Z:\\tmp\\no-such-folder\\q.png: "}},
+    {"capture {Q} --area middle", 2, {"E:--area: expected frame, window or client, got 'middle'"}},
     // Output that cannot be written.
     {"windows --json", 1, {"E:cannot write the output: "}, "stdout=full"},
     {"windows", 1, {"E:cannot write the output: "}, "stdout=closed"},
@@ -402,6 +442,184 @@ const Row kFakeDwmRows[] = {
     {"get {A} corner", 0, {"\ncorner no DWM\n"}, kNoDll},
     {"composition --json", 0, {"/dwm=false", "/composition/error=no DWM", "/composition/hresult=0x8007007e"}, kNoDll},
 };
+
+// wait: the row's command, with what happens to the test's windows while it waits (after 300 ms, from
+// another thread; the test's own thread dispatches their messages meanwhile), and after it, the windows
+// as they were.
+struct WaitCase {
+    Row row;
+    std::function<void()> change = {}, restore = {};
+};
+
+TEST_F(VelmoraE2e, WaitReturnsOnceTheWindowHoldsItsConditions) {
+    using testsupport::FakeDwm;
+    const auto post = [](const char* key) { return [key] { ::PostMessageW(s_windows[key], WM_CLOSE, 0, 0); }; };
+    const WaitCase cases[] = {
+        {{"wait --title \"VelmoraTarget Alpha\" --timeout 5", 0, {"\nhandle pid process ", "\n{A} {pid} {exe} VelmoraTestClass yes "}}},
+        {{"wait {A} --json --timeout 0", 0, {"/handle={A}", "/title=VelmoraTarget Alpha", "/visible=true", "/cloaked=no"}}},
+        {{"wait {H} --visible --timeout 10", 0, {"\n{H} {pid} {exe} VelmoraTestClass yes no no "}},
+         [] { ::ShowWindow(s_windows["{H}"], SW_SHOWNA); }, [] { ::ShowWindow(s_windows["{H}"], SW_HIDE); }},
+        {{"wait {B} --visible --timeout 10", 0, {"\n{B} {pid} {exe} VelmoraTestClass yes no no "}},
+         [] { FakeDwm::SetCloaked(s_windows["{B}"], 0); }, [] { FakeDwm::SetCloaked(s_windows["{B}"], 2); }},
+        {{"wait --title beta --cloaked --until cloaked=shell --timeout 5", 0, {"\n{B} {pid} {exe} VelmoraTestClass yes no shell "}}},
+        {{"wait {A} --until backdrop=acrylic --timeout 10", 0, {"\n{A} "}},
+         [] { FakeDwm::SetSystemAttribute(s_windows["{A}"], 38, 3); }, [] { FakeDwm::SetSystemAttribute(s_windows["{A}"], 38, 2); }},
+        {{"wait --title \"VelmoraTarget Closable\" --gone --timeout 10", 0, {"O!0x"}}, post("{K}")},
+        {{"wait {K} --foreground --timeout 10", 3, {"E:the window {K} has closed before it was in the foreground"}}, post("{K}")},
+        {{"wait {H} --visible --timeout 0.5", 4, {"E:timed out after 0.5 s waiting for the window to be visible; last seen:",
+                                                  "\n{H} {pid} {exe} VelmoraTestClass no "}}},
+        {{"wait --title nosuchwindow --timeout 0.2", 4, {"E:no window matched", "O!0x"}}},
+        {{"wait {A} --until corner=round", 2, {"E:--until: the DWM reports no value of 'corner'"}}},
+    };
+    for (const WaitCase& c : cases) {
+        SCOPED_TRACE(c.row.args);
+        SetUp();
+        std::thread changer;
+        const Result r = Run(c.row, [&](DWORD) {
+            if (c.change) changer = std::thread([&] { ::Sleep(300), c.change(); });
+        });
+        if (changer.joinable()) changer.join();
+        Check(c.row, r);
+        if (c.restore) c.restore();
+    }
+}
+
+// -o -: the PNG and nothing else on stdout, as big as the client area; an existing file it cannot replace is
+// left byte for byte, with no temporary file beside it.
+TEST_F(VelmoraE2e, CaptureWritesAWholePngOrNothing) {
+    const Row toStdout{"capture {Q} --area client -o -", 0, {}};
+    const Result r = Run(toStdout);
+    ASSERT_EQ(r.exitCode, 0u) << r.err;
+    EXPECT_EQ(r.err, "");
+    ASSERT_GT(r.out.size(), 33u);
+    EXPECT_EQ(r.out.substr(0, 8), "\x89PNG\r\n\x1a\n");
+    const auto bigEndian = [&](size_t at) {
+        return static_cast<LONG>(static_cast<unsigned char>(r.out[at]) << 24 | static_cast<unsigned char>(r.out[at + 1]) << 16 |
+                                 static_cast<unsigned char>(r.out[at + 2]) << 8 | static_cast<unsigned char>(r.out[at + 3]));
+    };
+    RECT client{};
+    ::GetClientRect(s_windows["{Q}"], &client);
+    EXPECT_EQ(bigEndian(16), client.right);  // IHDR width, then height
+    EXPECT_EQ(bigEndian(20), client.bottom);
+
+    const std::wstring folder = L"Z:\\tmp\\velmora-e2e-readonly", file = folder + L"\\kept.png";
+    ::CreateDirectoryW(folder.c_str(), nullptr);
+    ::SetFileAttributesW(file.c_str(), FILE_ATTRIBUTE_NORMAL);
+    std::ofstream(file.c_str(), std::ios::binary) << "not a picture";
+    ::SetFileAttributesW(file.c_str(), FILE_ATTRIBUTE_READONLY);
+    const Row readOnly{"capture {Q} -o Z:\\tmp\\velmora-e2e-readonly\\kept.png", 1, {"E:cannot write Z:\\tmp\\velmora-e2e-readonly\\kept.png: "}};
+    Check(readOnly, Run(readOnly));
+    EXPECT_EQ(ReadAll(file), "not a picture");
+    WIN32_FIND_DATAW found{};
+    int files = 0;
+    const HANDLE search = ::FindFirstFileW((folder + L"\\*").c_str(), &found);
+    for (BOOL more = search != INVALID_HANDLE_VALUE; more; more = ::FindNextFileW(search, &found)) {
+        files += (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
+    }
+    if (search != INVALID_HANDLE_VALUE) ::FindClose(search);
+    EXPECT_EQ(files, 1) << "a temporary file was left beside the target";
+    ::SetFileAttributesW(file.c_str(), FILE_ATTRIBUTE_NORMAL);
+}
+
+// JSON lines of a watch, each parsed.
+std::vector<nlohmann::json> JsonLines(const std::string& out) {
+    std::vector<nlohmann::json> lines;
+    std::istringstream in(out);
+    for (std::string line; std::getline(in, line);) lines.push_back(nlohmann::json::parse(line, nullptr, false));
+    return lines;
+}
+
+// The events of one handle, in order, as "event" or "event title".
+std::vector<std::string> EventsOf(const std::vector<nlohmann::json>& lines, const std::string& handle) {
+    std::vector<std::string> events;
+    for (const nlohmann::json& line : lines) {
+        if (line.is_discarded()) { ADD_FAILURE() << "a line that is no JSON"; continue; }
+        if (line.value("handle", "") != handle) continue;
+        const std::string event = line["event"];
+        events.push_back(event == "renamed" ? event + " " + line.value("title", "") : event);
+    }
+    return events;
+}
+
+// A window of its own thread goes through its life while velmora watches: created, shown, renamed, cloaked
+// (through the fake, which raises the event), uncloaked, destroyed.
+HWND LiveOneWindow() {
+    const auto pump = [](int ms) {
+        for (const ULONGLONG end = ::GetTickCount64() + ms; ::GetTickCount64() < end; ::Sleep(10)) {
+            for (MSG m; ::PeekMessageW(&m, nullptr, 0, 0, PM_REMOVE);) ::DispatchMessageW(&m);
+        }
+    };
+    pump(400);
+    const HWND window = ::CreateWindowExW(0, L"VelmoraClosable", L"Velmora Lived", WS_OVERLAPPEDWINDOW, 600, 500, 200, 120,
+                                          nullptr, nullptr, nullptr, nullptr);
+    pump(300);
+    ::ShowWindow(window, SW_SHOWNA);
+    pump(300);
+    ::SetWindowTextW(window, L"Velmora Renamed");
+    pump(300);
+    testsupport::FakeDwm::SetCloaked(window, 2);
+    pump(300);
+    testsupport::FakeDwm::SetCloaked(window, 0);
+    pump(300);
+    ::DestroyWindow(window);
+    return window;
+}
+
+TEST_F(VelmoraE2e, WatchWindowsStreamsASnapshotThenEachChangeOnce) {
+    struct Case { Row row; std::vector<std::string> expected; };
+    const Case cases[] = {
+        {{"watch --windows --json --class VelmoraClosable --interval 50 --seconds 2.6", 0, {}},
+         {"created", "shown", "renamed Velmora Renamed", "cloaked", "uncloaked", "destroyed"}},
+        {{"watch --json --events created,destroyed --title velmora --interval 50 --seconds 2.6", 0, {}}, {"created", "destroyed"}},
+        {{"watch --json --title nothing-of-the-kind --interval 50 --seconds 2.6", 0, {}}, {}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.row.args);
+        SetUp();
+        HWND lived = nullptr;
+        std::thread life;
+        const Result r = Run(c.row, [&](DWORD) { life = std::thread([&] { lived = LiveOneWindow(); }); });
+        life.join();
+        ASSERT_EQ(r.exitCode, 0u) << r.err;
+        Keep(c.row, r.out);
+        const std::vector<nlohmann::json> lines = JsonLines(r.out);
+        EXPECT_EQ(EventsOf(lines, Hex(lived)), c.expected) << r.out;
+        // The snapshot comes first and holds the windows there before: the closable one matches the first two.
+        size_t snapshots = 0;
+        while (snapshots < lines.size() && lines[snapshots].value("event", "") == "snapshot") ++snapshots;
+        const bool snapshotOfK = std::any_of(lines.begin(), lines.begin() + static_cast<std::ptrdiff_t>(snapshots),
+                                             [](const nlohmann::json& l) { return l.value("handle", "") == Hex(s_windows["{K}"]); });
+        EXPECT_EQ(snapshotOfK, std::string(c.row.args).find("nothing") == std::string::npos) << r.out;
+        for (size_t i = snapshots; i < lines.size(); ++i) { EXPECT_NE(lines[i].value("event", ""), "snapshot") << r.out; }
+    }
+}
+
+TEST_F(VelmoraE2e, WatchOneWindowPrintsEachAttributeChangeUntilItCloses) {
+    const Row changes{"watch {A} --json --interval 50 --seconds 2", 0, {}};
+    std::thread change;
+    Result r = Run(changes, [&](DWORD) {
+        change = std::thread([] { ::Sleep(500), testsupport::FakeDwm::SetSystemAttribute(s_windows["{A}"], 38, 3); });
+    });
+    change.join();
+    testsupport::FakeDwm::SetSystemAttribute(s_windows["{A}"], 38, 2);
+    Keep(changes, r.out);
+    std::vector<std::string> seen;
+    for (const nlohmann::json& line : JsonLines(r.out)) {
+        if (line.value("event", "") != "changed") continue;
+        const nlohmann::json& c = line["change"];
+        seen.push_back(c.value("name", "") + ": " + c.value("from", "") + " -> " + c.value("to", ""));
+    }
+    EXPECT_EQ(seen, std::vector<std::string>{"backdrop: mica -> acrylic"}) << r.out;
+
+    const Row closing{"watch {K} --interval 50 --seconds 20", 0, {}};
+    const ULONGLONG before = ::GetTickCount64();
+    std::thread close;
+    r = Run(closing, [&](DWORD) { close = std::thread([] { ::Sleep(500), ::PostMessageW(s_windows["{K}"], WM_CLOSE, 0, 0); }); });
+    close.join();
+    EXPECT_EQ(r.exitCode, 0u) << r.err;
+    EXPECT_LT(::GetTickCount64() - before, 10000u) << "the watch outlived its window";
+    EXPECT_NE(Squeezed(r.out).find(" destroyed " + Hex(s_windows["{K}"])), std::string::npos) << r.out;
+}
 
 // Two notifications for --count 1: exactly one line (the document would not parse as one object otherwise).
 TEST_F(VelmoraE2e, WatchWritesTheColorizationChangeItReceives) {

@@ -1,0 +1,147 @@
+#pragma once
+// What happens to top-level windows, as one ordered stream per tracker: the platform's WinEvents
+// where it raises them, and a periodic comparison with the last known state for what it does not
+// raise (another process's windows raise little under Wine). `wait` and `watch --windows` read it.
+#include <windows.h>
+
+#include <functional>
+#include <optional>
+#include <span>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <utility>
+#include <vector>
+
+#include "framework/Handles.h"
+
+namespace cli {
+
+enum class WindowEventKind {
+    Created, Destroyed, Shown, Hidden, Cloaked, Uncloaked, Foreground, Minimized, Restored,
+    MoveSizeStart, MoveSizeEnd, Moved, Renamed
+};
+
+// One row per kind: the name the tool prints and accepts, and the WinEvent that reports it.
+struct WindowEventRow {
+    WindowEventKind kind;
+    const char* name;
+    DWORD winEvent;
+};
+std::span<const WindowEventRow> WindowEventRows();
+const char* WindowEventName(WindowEventKind kind);
+std::optional<WindowEventKind> FindWindowEventKind(std::string_view name);
+// Every name in the table's order, joined by the separator: for help texts and usage errors.
+std::string WindowEventNames(std::string_view separator = ", ");
+
+// A set of kinds, a bit per kind.
+using WindowEventSet = unsigned;
+constexpr WindowEventSet EventBit(WindowEventKind kind) { return 1u << static_cast<unsigned>(kind); }
+constexpr WindowEventSet kAllWindowEvents = (EventBit(WindowEventKind::Renamed) << 1) - 1;
+
+// The inclusive WinEvent id ranges that cover exactly the set's events, fewest first-to-last:
+// neighbouring ids share one hook, a gap costs another rather than admitting foreign events.
+std::vector<std::pair<DWORD, DWORD>> HookRanges(WindowEventSet kinds);
+
+struct WindowState {
+    HWND handle = nullptr;
+    DWORD pid = 0;
+    std::wstring className, title;
+    bool visible = false, minimized = false, foreground = false;
+    DWORD cloaked = 0;  // DWM_CLOAKED_* bits; 0 when the DWM cannot tell or nobody asked
+    RECT rect{};
+};
+
+struct WindowEvent {
+    WindowEventKind kind;
+    WindowState state;
+    ULONGLONG tick;     // GetTickCount64 when the change was seen
+    bool fromPlatform;  // a WinEvent reported it, else the reconciliation found it
+    // The window had closed when its facts were read: only what was read is valid. Destroyed
+    // carries the last facts read while the window was open.
+    bool closed;
+};
+
+struct WindowTrackerOptions {
+    std::function<bool(const WindowState&)> filter;  // which windows to report; empty: every one
+    WindowEventSet kinds = kAllWindowEvents;
+    DWORD intervalMs = 250;  // between reconciliations, and between two "moved" of one window
+    HWND only = nullptr;     // follow this window alone: no enumeration of the others
+    bool skipOwnProcess = true;
+    bool filterReadsCloaked = false;  // the filter looks at `cloaked`, so it is read for it
+};
+
+struct WinEventHookTraits {
+    using Handle = HWINEVENTHOOK;
+    static constexpr HWINEVENTHOOK Invalid() { return nullptr; }
+    static void Close(HWINEVENTHOOK hook) { ::UnhookWinEvent(hook); }
+};
+using UniqueWinEventHook = fw::UniqueHandle<WinEventHookTraits>;
+
+// Hooks run on the thread that calls Start, through its message queue: Start, Poll and the
+// destructor belong to that thread, whose loop dispatches messages and then calls Poll, at the
+// latest after NextWakeMs.
+class WindowTracker {
+public:
+    explicit WindowTracker(WindowTrackerOptions options);
+    ~WindowTracker();
+    WindowTracker(const WindowTracker&) = delete;
+    WindowTracker& operator=(const WindowTracker&) = delete;
+
+    // Installs the hooks, then returns the matching windows in z-order, topmost first.
+    std::vector<WindowState> Start();
+    std::vector<WindowEvent> Poll();
+    DWORD NextWakeMs() const;
+
+private:
+    struct Raised {
+        HWND window;
+        DWORD winEvent;
+        ULONGLONG tick;
+    };
+    struct Known {
+        WindowState state;
+        bool matched = false;      // the filter took the state above
+        bool movePending = false;  // a move held back by coalescing; its rectangle is in `state`
+        bool moveReported = false; // a WinEvent reported one of the held moves
+        ULONGLONG lastMoved = 0;   // when this window's last "moved" went out
+    };
+    struct Reading {
+        WindowState state;
+        bool closed;
+    };
+    using Events = std::vector<WindowEvent>;
+
+    static void CALLBACK OnWinEvent(HWINEVENTHOOK hook, DWORD winEvent, HWND window, LONG object, LONG child,
+                                    DWORD thread, DWORD time);
+    void InstallHooks();
+    void RemoveHooks();
+    bool Wants(WindowEventKind kind) const { return (m_options.kinds & EventBit(kind)) != 0; }
+    bool Matches(const WindowState& state) const;
+    bool IsOwn(DWORD pid) const { return m_options.skipOwnProcess && pid == m_ownPid; }
+    Reading Read(HWND window, const WindowState* known) const;
+
+    void Handle(const Raised& raised, Events& out);
+    void Reconcile(ULONGLONG now, Events& out);
+    void See(HWND window, std::optional<WindowEventKind> reported, ULONGLONG tick, Events& out);
+    void Appeared(Reading reading, std::optional<WindowEventKind> reported, ULONGLONG tick, Events& out);
+    void Changed(Known& known, WindowState now, std::optional<WindowEventKind> reported, ULONGLONG tick, Events& out);
+    void Gone(HWND window, bool reported, ULONGLONG tick, Events& out);
+    void FlushMove(Known& known, ULONGLONG tick, bool report, Events& out) const;
+    void FlushDueMoves(ULONGLONG now, Events& out);
+    void NoteForeground(HWND foreground);
+    void Emit(WindowEventKind kind, const WindowState& state, bool fromPlatform, ULONGLONG tick, bool closed,
+              Events& out) const;
+
+    WindowTrackerOptions m_options;
+    bool m_readCloaked;
+    DWORD m_ownPid;
+    std::vector<UniqueWinEventHook> m_hooks;
+    std::vector<Raised> m_raised;
+    bool m_overflowed = false;  // the queue was full and dropped WinEvents: reconcile at once
+    std::unordered_map<HWND, Known> m_known;  // every top-level window seen, matching or not
+    HWND m_foreground = nullptr;
+    ULONGLONG m_nextReconcile = 0;
+};
+
+}  // namespace cli

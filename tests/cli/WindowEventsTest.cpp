@@ -1,0 +1,210 @@
+// The window event engine. Another process's windows (EventHelper.cpp) raise no WinEvent under Wine but
+// their creation, so the reconciliation must find the rest, once each and in order, for several trackers
+// at once. In process, the test raises the WinEvents that Wine leaves out.
+#include "cli/WindowEvents.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <functional>
+#include <memory>
+
+#include "support/ChildJob.h"
+#include "support/WindowTestSupport.h"
+
+namespace {
+
+using Kind = cli::WindowEventKind;
+using cli::EventBit;
+
+struct KernelTraits {
+    using Handle = HANDLE;
+    static constexpr HANDLE Invalid() { return nullptr; }
+    static void Close(HANDLE handle) { ::CloseHandle(handle); }
+};
+using UniqueKernel = fw::UniqueHandle<KernelTraits>;
+
+// The helper process, ended with the test.
+class Helper {
+public:
+    Helper() {
+        wchar_t path[MAX_PATH] = {};
+        std::wstring line(path, ::GetModuleFileNameW(nullptr, path, MAX_PATH));
+        line = L"\"" + line.substr(0, line.find_last_of(L'\\') + 1) + L"cli_event_helper.exe\"";
+        STARTUPINFOW startup{};
+        startup.cb = sizeof startup;
+        PROCESS_INFORMATION p{};
+        EXPECT_TRUE(::CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, CREATE_SUSPENDED, nullptr, nullptr,
+                                     &startup, &p));
+        const UniqueKernel thread(p.hThread);
+        m_process.reset(p.hProcess), pid = p.dwProcessId;
+        EXPECT_TRUE(testsupport::KillWithThisProcess(p.hProcess));
+        ::ResumeThread(p.hThread);
+    }
+    ~Helper() { ::TerminateProcess(m_process.get(), 0); }
+    HWND Find(const wchar_t* title) const {
+        HWND window = nullptr;
+        testsupport::PumpUntil([&] { return (window = ::FindWindowW(L"VelmoraEvent", title)) != nullptr; }, 5000);
+        return window;
+    }
+    DWORD pid = 0;
+
+private:
+    UniqueKernel m_process;
+};
+
+// One tracker and all it told.
+struct Watch {
+    explicit Watch(cli::WindowTrackerOptions o) : wanted(o.kinds), tracker(std::move(o)), snapshot(tracker.Start()) {}
+    const cli::WindowEventSet wanted;
+    cli::WindowTracker tracker;
+    std::vector<cli::WindowState> snapshot;
+    std::vector<cli::WindowEvent> events;
+
+    // The window's event names, a run of "moved" as one; `moves` counts them all.
+    std::string Kinds(HWND window, int* moves = nullptr) const {
+        std::string kinds, last;
+        for (const cli::WindowEvent& e : events) {
+            if (e.state.handle != window) continue;
+            if (moves && e.kind == Kind::Moved) ++*moves;
+            if (last != "moved" || e.kind != Kind::Moved) {
+                kinds += (kinds.empty() ? "" : " ") + (last = cli::WindowEventName(e.kind));
+            }
+        }
+        return kinds;
+    }
+    const cli::WindowEvent* Last(HWND window, Kind kind) const {
+        const auto e = std::find_if(events.rbegin(), events.rend(),
+                                    [&](auto& e) { return e.state.handle == window && e.kind == kind; });
+        return e == events.rend() ? nullptr : &*e;
+    }
+    // Whether this watch has told `kind` of the window, or never would.
+    bool Told(HWND window, Kind kind) const { return !(wanted & EventBit(kind)) || Last(window, kind); }
+};
+using Watches = std::vector<std::unique_ptr<Watch>>;
+
+// Polls every watch, as a caller's loop would, until `done` holds for all or the time is up.
+bool Await(const Watches& watches, const std::function<bool(const Watch&)>& done, DWORD milliseconds = 3000) {
+    return testsupport::PumpUntil([&] {
+        for (const auto& w : watches) {
+            for (cli::WindowEvent& e : w->tracker.Poll()) w->events.push_back(std::move(e));
+        }
+        return std::all_of(watches.begin(), watches.end(), [&](const auto& w) { return done(*w); });
+    }, milliseconds);
+}
+const auto kNever = [](const Watch&) { return false; };
+
+TEST(WindowEvents, HookRangesJoinOnlyNeighbouringIdsAndNamesFindTheirKinds) {
+    const std::pair<cli::WindowEventSet, std::vector<std::pair<DWORD, DWORD>>> rows[] = {
+        {cli::kAllWindowEvents, {{3, 3}, {0xA, 0xB}, {0x16, 0x17}, {0x8000, 0x8003}, {0x800B, 0x800C}, {0x8017, 0x8018}}},
+        {EventBit(Kind::Created) | EventBit(Kind::Hidden), {{0x8000, 0x8000}, {0x8003, 0x8003}}},
+        {EventBit(Kind::Shown) | EventBit(Kind::Destroyed) | EventBit(Kind::Created), {{0x8000, 0x8002}}},
+        {EventBit(Kind::Uncloaked) | EventBit(Kind::Restored), {{0x17, 0x17}, {0x8018, 0x8018}}},
+        {0, {}},
+    };
+    for (const auto& [kinds, ranges] : rows) EXPECT_EQ(cli::HookRanges(kinds), ranges) << kinds;
+    for (const cli::WindowEventRow& row : cli::WindowEventRows()) EXPECT_EQ(cli::FindWindowEventKind(row.name), row.kind);
+    for (const char* name : {"move-size", "Created", "moved ", ""}) EXPECT_FALSE(cli::FindWindowEventKind(name)) << name;
+}
+
+TEST(WindowEvents, AnotherProcessWindowsLifeArrivesInOrderOnceEachForEveryTracker) {
+    const auto rename = [](HWND w) {
+        wchar_t title[64] = {};
+        ::GetWindowTextW(w, title, 64), ::SetWindowTextW(w, (title + std::wstring(L" renamed")).c_str());
+    };
+    const std::pair<Kind, std::function<void(HWND)>> life[] = {{Kind::Created, nullptr},
+        {Kind::Shown, [](HWND w) { ::ShowWindow(w, SW_SHOWNOACTIVATE); }}, {Kind::Renamed, rename},
+        {Kind::Moved, [](HWND w) { for (int i = 49; i >= 0; --i) ::SetWindowPos(w, nullptr, 400 - 2 * i, 300, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE); }},
+        {Kind::Hidden, [](HWND w) { ::ShowWindow(w, SW_HIDE); }}, {Kind::Destroyed, [](HWND w) { ::PostMessageW(w, WM_CLOSE, 0, 0); }}};
+    const cli::WindowEventSet masks[] = {cli::kAllWindowEvents, EventBit(Kind::Shown) | EventBit(Kind::Hidden),
+        EventBit(Kind::Created) | EventBit(Kind::Renamed) | EventBit(Kind::Destroyed), EventBit(Kind::Moved)};
+    DWORD pid = 0;
+    const auto selected = [&](const cli::WindowState& s) { return s.pid == pid && s.title.starts_with(L"Target"); };
+    Watches watches;
+    // Wine tells a process of no WinEvent hook installed after it started while none was.
+    for (size_t i = 1; i < std::size(masks); ++i) watches.push_back(std::make_unique<Watch>(cli::WindowTrackerOptions{selected, masks[i], 40}));
+    const Helper helper;
+    pid = helper.pid;
+    const HWND before = helper.Find(L"Target before"), decoy = helper.Find(L"Decoy");
+    watches.insert(watches.begin(), std::make_unique<Watch>(cli::WindowTrackerOptions{selected, masks[0], 40}));
+    ASSERT_EQ(watches[0]->snapshot.size(), 1u);
+    EXPECT_EQ(watches[0]->snapshot[0].handle, before);
+
+    const HWND target = reinterpret_cast<HWND>(::SendMessageW(before, WM_APP, 0, 0));
+    ASSERT_TRUE(Await(watches, [&](const Watch& w) { return w.Told(target, Kind::Created); }));
+    EXPECT_TRUE(watches[0]->Last(target, Kind::Created)->fromPlatform);
+    watches.push_back(std::make_unique<Watch>(cli::WindowTrackerOptions{{}, cli::kAllWindowEvents, 40, target}));
+    ASSERT_EQ(watches.back()->snapshot.size(), 1u);
+    for (const auto& [kind, act] : std::span(life).subspan(1)) {
+        act(decoy), act(target);
+        RECT final{};
+        ::GetWindowRect(target, &final);
+        const Kind k = kind;
+        ASSERT_TRUE(Await(watches, [&](const Watch& w) {
+            const cli::WindowEvent* e = w.Last(target, k);
+            return w.Told(target, k) && (!e || k != Kind::Moved || (final.left == 400 && ::EqualRect(&e->state.rect, &final)));
+        })) << cli::WindowEventName(k);
+    }
+    // Leaving the selection reports the change that made it leave, and nothing after.
+    ::SetWindowTextW(before, L"Left");
+    ASSERT_TRUE(Await(watches, [&](const Watch& w) { return &w != watches[0].get() || w.Last(before, Kind::Renamed); }));
+    ::PostMessageW(before, WM_CLOSE, 0, 0);
+    Await(watches, kNever, 200);  // late doubles would arrive here
+
+    int moves = 0;
+    EXPECT_EQ(watches[0]->Kinds(target, &moves), "created shown renamed moved hidden destroyed");
+    EXPECT_LE(moves, 3);  // 50 moves at once
+    EXPECT_EQ(watches[0]->Last(target, Kind::Renamed)->state.title, L"Target renamed");
+    EXPECT_EQ(watches[0]->Kinds(before), "renamed");
+    for (size_t i = 1; i < watches.size(); ++i) {
+        const bool one = i == std::size(masks);  // following the target alone, from after its creation
+        std::string expected;
+        for (const auto& [kind, act] : std::span(life).subspan(one ? 1 : 0)) {
+            if (one || masks[i] & EventBit(kind)) expected += (expected.empty() ? "" : " ") + std::string(cli::WindowEventName(kind));
+        }
+        EXPECT_EQ(watches[i]->Kinds(target), expected) << i;
+    }
+    for (const auto& w : watches) EXPECT_EQ(w->Kinds(decoy), "");
+}
+
+TEST(WindowEvents, OwnWindowMovesAreCoalescedAndAClosedWindowIsNotMisread) {
+    const WNDCLASSW windowClass{0, ::DefWindowProcW, 0, 0, nullptr, nullptr, nullptr, nullptr, nullptr, L"VelmoraEventsOwn"};
+    ::RegisterClassW(&windowClass);
+    const HWND own = ::CreateWindowExW(0, windowClass.lpszClassName, L"Own", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 10, 10,
+                                       200, 100, nullptr, nullptr, nullptr, nullptr);
+    const auto raise = [own](DWORD winEvent) { ::NotifyWinEvent(winEvent, own, OBJID_WINDOW, CHILDID_SELF); };
+    Watches watches;
+    watches.push_back(std::make_unique<Watch>(cli::WindowTrackerOptions{
+        [own](const cli::WindowState& s) { return s.handle == own; }, cli::kAllWindowEvents, 100, nullptr, false}));
+    const ULONGLONG start = ::GetTickCount64();
+    for (int i = 1; i <= 50; ++i, ::Sleep(2)) {
+        ::SetWindowPos(own, nullptr, 10 + 2 * i, 10, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+        raise(EVENT_OBJECT_LOCATIONCHANGE);
+        Await(watches, kNever, 0);
+    }
+    const ULONGLONG took = ::GetTickCount64() - start;
+    RECT final{};
+    ::GetWindowRect(own, &final);
+    // Hidden before the held move went out: the move goes first, with the final rectangle.
+    ::ShowWindow(own, SW_HIDE);
+    raise(EVENT_OBJECT_HIDE);
+    ASSERT_TRUE(Await(watches, [&](const Watch& w) { return w.Last(own, Kind::Hidden); }));
+    Await(watches, kNever, 150);
+    int moves = 0;
+    ASSERT_EQ(watches[0]->Kinds(own, &moves), "moved hidden");
+    EXPECT_LE(moves, static_cast<int>(took / 100) + 2);  // at most one per 100 ms, and the last one
+    EXPECT_TRUE(::EqualRect(&watches[0]->Last(own, Kind::Moved)->state.rect, &final));
+    EXPECT_TRUE(watches[0]->events[0].fromPlatform && watches[0]->Last(own, Kind::Hidden)->fromPlatform);
+
+    // Its name changes as it closes: the WinEvent finds no window to read, and the last facts read go out.
+    watches[0]->events.clear();
+    ::SetWindowTextW(own, L"Renamed while closing");
+    raise(EVENT_OBJECT_NAMECHANGE);
+    ::DestroyWindow(own);
+    Await(watches, kNever, 300);
+    ASSERT_EQ(watches[0]->Kinds(own), "destroyed");
+    EXPECT_EQ(watches[0]->events[0].state.title, L"Own");
+    EXPECT_TRUE(watches[0]->events[0].closed);
+}
+
+}  // namespace
