@@ -23,12 +23,17 @@ export DISPLAY=${started#* }
 trap 'touch "$work/done"; sleep 0.5; kill ${started% *} 2>/dev/null || true; rm -rf "$work"' EXIT
 
 "$root/tools/wine-prefix" "$prefix"
-# Wine tells velmora.exe that it runs on Windows 10 (Wine 8 knows no 11), not Wine's default 7.
-WINEPREFIX=$prefix WINEDEBUG=-all wine reg add 'HKCU\Software\Wine\AppDefaults\velmora.exe' \
-    /v Version /t REG_SZ /d win10 /f >/dev/null 2>&1
+# Wine tells its programs that they run on Windows 11 22H2 (10.0.22621), not Wine's default 7: Wine 8
+# names no version newer than 10, so the prefix's registry says it, as Windows' own does.
+version_key='HKLM\Software\Microsoft\Windows NT\CurrentVersion'
+for value in "CurrentVersion 10.0" "CurrentBuildNumber 22621" "CurrentBuild 22621"; do
+    WINEPREFIX=$prefix WINEDEBUG=-all wine reg add "$version_key" /v "${value% *}" /t REG_SZ /d "${value#* }" /f \
+        >/dev/null 2>&1
+done
 
 # The fake DWM, for velmora only: composition on, a blue colorization colour at 77 % opacity, the
-# invisible borders of Windows 10 and 11 (7 pixels left, right and bottom).
+# invisible borders of Windows 10 and 11 (7 pixels left, right and bottom); it answers as Windows 11
+# 22H2, which the registry above names.
 dwm() {
     QUILLET_FAKE_DWMAPI="$build/fake-dwm/dwmapi.dll" WINEDLLOVERRIDES=dwmapi=n FAKE_DWM_COMPOSITION=1 \
         FAKE_DWM_COLORIZATION=0xC40078D7 FAKE_DWM_OPAQUE=0 FAKE_DWM_FRAME_INSET=7,0,7,7 "$@"
@@ -42,11 +47,30 @@ while [ ! -s "$work/ready" ]; do
 done
 sample=$(tr -d '\r\n' <"$work/ready")
 
+# The watch of windows while a second set of sample windows comes and goes: written as show writes it.
+watching() {
+    dwm "$root/tools/wine-run" --prefix="$prefix" "$build/bin/velmora.exe" watch --windows --class VelmoraSample \
+        --events created,shown,destroyed --seconds 5 >"$work/watch.txt" 2>/dev/null &
+    watch_pid=$!
+    sleep 1.5
+    "$root/tools/wine-run" --prefix="$prefix" "$build/bin/bench_sample.exe" "Z:$work/ready2" "Z:$work/done2" &
+    sleep 1.5
+    touch "$work/done2"
+    wait $watch_pid || true
+    {
+        echo '```console'
+        echo "> velmora watch --windows --class VelmoraSample --events created,shown,destroyed --seconds 5"
+        cat "$work/watch.txt"
+        echo '```'
+        echo
+    } >>"$work/fragment.md"
+}
+
 # show ARGS...: one command as typed in a console, its output (stdout and stderr) and, when not 0,
 # its exit status. No argument may hold a blank.
 show() {
     status=0
-    out=$(dwm "$root/tools/wine-run" --prefix="$prefix" "$build/bin/velmora.exe" "$@" 2>&1) || status=$?
+    out=$(cd "$work" && dwm "$root/tools/wine-run" --prefix="$prefix" "$build/bin/velmora.exe" "$@" 2>&1) || status=$?
     {
         echo '```console'
         echo "> velmora $*"
@@ -69,6 +93,11 @@ show composition
 show set --title sample corner=small border-color=#FF8000
 show frame --title sample all
 show blur --title sample on --circle 200
+show wait --title sample --visible --timeout 5
+show wait --title notes --visible --timeout 1
+show capture --title sample -o capture.png
+cp "$work/capture.png" "$root/docs/capture.png"
+watching
 show get --class VelmoraSample
 show set --title sample corner=oval
 # No trailing blank line.

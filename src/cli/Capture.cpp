@@ -5,7 +5,9 @@
 #include <cstdio>
 #include <utility>
 
+#include "cli/Facts.h"
 #include "cli/Output.h"
+#include "cli/WindowFields.h"
 #include "dwm/DwmCalls.h"
 #include "framework/Handles.h"
 
@@ -111,43 +113,6 @@ private:
     Selection m_selection;
 };
 
-// "0x00010060".
-std::string HandleText(HWND window) {
-    char text[24];
-    std::snprintf(text, sizeof text, "0x%08llx", static_cast<unsigned long long>(reinterpret_cast<UINT_PTR>(window)));
-    return text;
-}
-
-UINT WindowDpi(HWND window) {
-    // Windows 10 1607 and later: looked up, so that the program still starts on older systems,
-    // where every window has the screen's DPI.
-    using GetDpiForWindowFn = UINT(WINAPI*)(HWND);
-    const auto getDpiForWindow = reinterpret_cast<GetDpiForWindowFn>(reinterpret_cast<void (*)()>(
-        ::GetProcAddress(::GetModuleHandleW(L"user32.dll"), "GetDpiForWindow")));
-    if (getDpiForWindow != nullptr) {
-        if (const UINT dpi = getDpiForWindow(window)) return dpi;
-    }
-    const WindowDc screen(nullptr);
-    return static_cast<UINT>(::GetDeviceCaps(screen.get(), LOGPIXELSX));
-}
-
-BOOL CALLBACK CollectWindow(HWND window, LPARAM windows) {
-    // No exception may leave an enumeration callback.
-    try {
-        reinterpret_cast<std::vector<HWND>*>(windows)->push_back(window);
-        return TRUE;
-    } catch (...) {
-        return FALSE;
-    }
-}
-
-// Topmost first.
-std::vector<HWND> TopLevelWindows() {
-    std::vector<HWND> windows;
-    ::EnumWindows(&CollectWindow, reinterpret_cast<LPARAM>(&windows));
-    return windows;
-}
-
 LONG Width(const RECT& r) { return r.right - r.left; }
 LONG Height(const RECT& r) { return r.bottom - r.top; }
 
@@ -220,7 +185,7 @@ void Refuse(CaptureResult& result, CaptureStatus status, std::string reason) {
 }
 
 void Closed(CaptureResult& result, HWND window) {
-    Refuse(result, CaptureStatus::Closed, "the window " + HandleText(window) + " closed during the capture");
+    Refuse(result, CaptureStatus::Closed, "the window " + HexHandle(window) + " closed during the capture");
 }
 
 // A failed call means Closed when the window has gone, else the system's reason.
@@ -228,7 +193,7 @@ void Fail(CaptureResult& result, HWND window, const char* call) {
     const DWORD error = ::GetLastError();
     if (!::IsWindow(window)) return Closed(result, window);
     Refuse(result, CaptureStatus::Failed,
-           "cannot capture the window " + HandleText(window) + ": " + call + ": " + SystemReason(error));
+           "cannot capture the window " + HexHandle(window) + ": " + call + ": " + SystemMessage(error));
 }
 
 // The copy may have raced with the window closing: then its pixels are not the window's.
@@ -241,7 +206,7 @@ void CaptureScreen(HWND window, CaptureResult& result) {
     result.method = CaptureMethod::Screen;
     if (IsCloaked(window)) {
         return Refuse(result, CaptureStatus::CloakedForScreen,
-                      "the window " + HandleText(window) + " is cloaked: the screen does not show it");
+                      "the window " + HexHandle(window) + " is cloaked: the screen does not show it");
     }
     result.coveredBy = CoveringWindows(window, result.rect);
     const WindowDc screen(nullptr);
@@ -265,7 +230,7 @@ void CapturePrint(HWND window, CaptureArea area, CaptureResult& result) {
     RECT printed = result.rect, cut{};
     if (!clientOnly && !::GetWindowRect(window, &printed)) return Fail(result, window, "GetWindowRect");
     if (!::IntersectRect(&cut, &result.rect, &printed)) {
-        return Refuse(result, CaptureStatus::EmptyArea, "the window " + HandleText(window) + " has no area to print");
+        return Refuse(result, CaptureStatus::EmptyArea, "the window " + HexHandle(window) + " has no area to print");
     }
     result.rect = cut;
     const Canvas canvas(Width(printed), Height(printed));
@@ -301,33 +266,19 @@ void CaptureAuto(HWND window, CaptureArea area, CaptureResult& result) {
 
 }  // namespace
 
-std::string SystemReason(DWORD error) {
-    wchar_t* buffer = nullptr;
-    const DWORD length = ::FormatMessageW(
-        FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, error, 0,
-        reinterpret_cast<wchar_t*>(&buffer), 0, nullptr);
-    std::wstring text(buffer != nullptr ? buffer : L"", length);
-    ::LocalFree(buffer);
-    while (!text.empty() && (text.back() == L'\n' || text.back() == L'\r' || text.back() == L'.')) text.pop_back();
-    if (!text.empty()) return ToUtf8(text);
-    // WIC's HRESULTs, for one, have no text: the number in the form one looks up.
-    char number[24];
-    std::snprintf(number, sizeof number, "error 0x%08lx", static_cast<unsigned long>(error));
-    return number;
-}
 
 CaptureResult CaptureWindow(HWND window, CaptureArea area, CaptureMethod method) {
     CaptureResult result;
     result.method = method == CaptureMethod::Print ? CaptureMethod::Print : CaptureMethod::Screen;
     if (!::IsWindow(window)) {
-        Refuse(result, CaptureStatus::Closed, "the window " + HandleText(window) + " has closed");
+        Refuse(result, CaptureStatus::Closed, "the window " + HexHandle(window) + " has closed");
     } else if (::IsIconic(window)) {
-        Refuse(result, CaptureStatus::Minimized, "the window " + HandleText(window) + " is minimized");
+        Refuse(result, CaptureStatus::Minimized, "the window " + HexHandle(window) + " is minimized");
     } else if (!AreaRect(window, area, &result.rect)) {
         Fail(result, window, area == CaptureArea::Client ? "GetClientRect" : "GetWindowRect");
     } else if (::IsRectEmpty(&result.rect)) {
         Refuse(result, CaptureStatus::EmptyArea,
-               "the window " + HandleText(window) + " has an empty " + AreaName(area) + " area");
+               "the window " + HexHandle(window) + " has an empty " + AreaName(area) + " area");
     } else {
         result.dpi = WindowDpi(window);
         switch (method) {

@@ -33,10 +33,6 @@ struct CaptureResult {
     Picture picture;  // empty unless Ok
 };
 
-// FormatMessage's text for a system error code or HRESULT, without its closing full stop: the
-// reasons of captures and of PNG files say why in the system's words.
-std::string SystemReason(DWORD error);
-
 // Never throws but std::bad_alloc. A window that closes meanwhile gives Closed, not a picture.
 CaptureResult CaptureWindow(HWND window, CaptureArea area, CaptureMethod method);
 

@@ -226,6 +226,15 @@ std::string GetHelp() {
 class Parser {
 public:
     Parser() {
+#if CLI11_VERSION_MAJOR > 2 || (CLI11_VERSION_MAJOR == 2 && CLI11_VERSION_MINOR >= 6)
+        // Newer releases re-wrap descriptions and footers; ours are laid out by hand. Set before
+        // any command is added: each copies its parent's formatter.
+        auto formatter = std::make_shared<CLI::Formatter>();
+        formatter->enable_description_formatting(false);
+        formatter->enable_footer_formatting(false);
+        formatter->right_column_width(80);
+        m_app.formatter(formatter);
+#endif
         m_app.description(std::string("velmora: the DWM state of any window, from a console. Text for people, --json "
                                       "for machines.\n") + kExitStatusHelp);
         m_app.require_subcommand(0, 1);

@@ -94,7 +94,7 @@ std::optional<std::vector<std::uint8_t>> EncodePng(const Picture& picture, std::
     std::vector<std::uint8_t> bytes;
     if (SUCCEEDED(hr)) hr = ReadAll(stream.get(), bytes);
     if (FAILED(hr)) {
-        error = "cannot encode the PNG: " + SystemReason(static_cast<DWORD>(hr));
+        error = "cannot encode the PNG: " + SystemMessage(static_cast<DWORD>(hr));
         return std::nullopt;
     }
     return bytes;
@@ -116,7 +116,7 @@ bool WriteFileAtomically(const std::wstring& path, const std::vector<std::uint8_
     }
     if (failure == ERROR_SUCCESS) return true;
     if (created) ::DeleteFileW(temporary.c_str());
-    error = "cannot write " + ToUtf8(path) + ": " + SystemReason(failure);
+    error = "cannot write " + ToUtf8(path) + ": " + SystemMessage(failure);
     return false;
 }
 
@@ -125,7 +125,7 @@ bool WriteBytesToStdout(const std::vector<std::uint8_t>& bytes, std::string& err
     const HANDLE out = ::GetStdHandle(STD_OUTPUT_HANDLE);
     const DWORD failure = out == nullptr || out == INVALID_HANDLE_VALUE ? ERROR_INVALID_HANDLE : WriteAll(out, bytes);
     if (failure == ERROR_SUCCESS) return true;
-    error = "cannot write to standard output: " + SystemReason(failure);
+    error = "cannot write to standard output: " + SystemMessage(failure);
     return false;
 }
 

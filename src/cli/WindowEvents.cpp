@@ -254,8 +254,10 @@ std::vector<WindowState> WindowTracker::Start() {
     const std::vector<HWND> windows = m_options.only != nullptr ? std::vector<HWND>{m_options.only} : TopLevelWindows();
     std::vector<WindowState> snapshot;
     for (const HWND window : windows) {
+        DWORD pid = 0;
+        if (::GetWindowThreadProcessId(window, &pid) == 0 || IsOwn(pid)) continue;
         Reading reading = Read(window, nullptr);
-        if (reading.closed || IsOwn(reading.state.pid)) continue;
+        if (reading.closed) continue;
         Known known{std::move(reading.state)};
         known.matched = Matches(known.state);
         if (known.matched) snapshot.push_back(known.state);
@@ -267,8 +269,8 @@ std::vector<WindowState> WindowTracker::Start() {
 
 std::vector<WindowEvent> WindowTracker::Poll() {
     Events out;
-    // Handling may read windows, which may dispatch nothing, but swap first all the same: the
-    // queue is the callback's, the copy is ours.
+    // Reading a window of this process may take in sent messages, WinEvents among them, which
+    // append to the queue: handle a copy.
     std::vector<Raised> raised;
     raised.swap(m_raised);
     for (const Raised& r : raised) Handle(r, out);
@@ -385,7 +387,7 @@ void WindowTracker::Changed(Known& known, WindowState now, std::optional<WindowE
     const bool report = known.matched || matchesNow;
     known.state = std::move(now);
     known.matched = matchesNow;
-    if (moved) {
+    if (moved && Wants(WindowEventKind::Moved)) {
         known.movePending = true;
         known.moveReported = known.moveReported || reported == WindowEventKind::Moved;
     }

@@ -63,7 +63,9 @@ struct WindowEvent {
 };
 
 struct WindowTrackerOptions {
-    std::function<bool(const WindowState&)> filter;  // which windows to report; empty: every one
+    // Which windows to report; empty: every one. A change is reported when the filter takes the
+    // window's state before it or after it, so that entering and leaving the selection show.
+    std::function<bool(const WindowState&)> filter;
     WindowEventSet kinds = kAllWindowEvents;
     DWORD intervalMs = 250;  // between reconciliations, and between two "moved" of one window
     HWND only = nullptr;     // follow this window alone: no enumeration of the others
@@ -88,7 +90,8 @@ public:
     WindowTracker(const WindowTracker&) = delete;
     WindowTracker& operator=(const WindowTracker&) = delete;
 
-    // Installs the hooks, then returns the matching windows in z-order, topmost first.
+    // Installs the hooks, then returns the matching windows in z-order, topmost first: the state
+    // that the events which follow change.
     std::vector<WindowState> Start();
     std::vector<WindowEvent> Poll();
     DWORD NextWakeMs() const;

@@ -254,7 +254,7 @@ protected:
         ASSERT_TRUE(r.finished) << "velmora did not end; stdout: " << r.out;
         EXPECT_EQ(r.exitCode, row.exit) << "stdout:\n" << r.out << "stderr:\n" << r.err;
         const bool expectsErrors = std::any_of(row.expect.begin(), row.expect.end(), [](const std::string& e) { return e.rfind("E:", 0) == 0; });
-        if (row.exit == 2) EXPECT_EQ(r.out, "");
+        if (row.exit == 2) { EXPECT_EQ(r.out, ""); }
         if (row.exit >= 2 || expectsErrors) {
             const std::string hint = row.exit == 2 ? "Run 'velmora --help' for usage.\n" : "";
             EXPECT_TRUE(std::regex_match(r.err, std::regex("velmora: [^\n]+\n(  [^\n]+\n)*" + hint))) << r.err;
