@@ -95,6 +95,7 @@ show frame --title sample all
 show blur --title sample on --circle 200
 show wait --title sample --visible --timeout 5
 show wait --title notes --visible --timeout 1
+show capture --help
 show capture --title sample -o capture.png
 cp "$work/capture.png" "$root/docs/capture.png"
 watching
