@@ -203,6 +203,22 @@ Message ParseSize(const char* option, const std::optional<std::string>& typed, i
     return std::nullopt;
 }
 
+// One of a few words, each standing for a value: "--area: expected frame, window or client, got 'x'".
+template <typename T, size_t N>
+Message ParseChoice(const char* option, const std::optional<std::string>& typed,
+                    const std::pair<const char*, T> (&choices)[N], T& value) {
+    if (!typed) return std::nullopt;
+    std::string expected;
+    for (size_t i = 0; i < N; ++i) {
+        if (*typed == choices[i].first) {
+            value = choices[i].second;
+            return std::nullopt;
+        }
+        expected += (i == 0 ? "" : i + 1 == N ? " or " : ", ") + std::string(choices[i].first);
+    }
+    return std::string(option) + ": expected " + expected + ", got " + Quoted(*typed);
+}
+
 std::string SettableHelp() {
     std::string text = "Attributes and values (set-only unless marked get):";
     for (const dwm::Attribute& attribute : dwm::Attributes()) {
@@ -472,20 +488,12 @@ private:
         command->footer(std::string(kWindowHelp) + "\n" + kExitStatusHelp);
         OnWindowCommandParsed(command, m_capture, [this](const std::vector<std::string>& rest, CaptureCommand& capture) -> Message {
             if (!rest.empty()) return "unexpected argument " + Quoted(rest.front()) + " ('velmora capture --help' tells what it takes)";
-            if (m_area) {
-                const std::pair<const char*, CaptureArea> areas[] = {
-                    {"frame", CaptureArea::Frame}, {"window", CaptureArea::Window}, {"client", CaptureArea::Client}};
-                const auto found = std::find_if(std::begin(areas), std::end(areas), [&](const auto& a) { return *m_area == a.first; });
-                if (found == std::end(areas)) return "--area: expected frame, window or client, got " + Quoted(*m_area);
-                capture.area = found->second;
-            }
-            if (m_method) {
-                const std::pair<const char*, CaptureMethod> methods[] = {
-                    {"auto", CaptureMethod::Auto}, {"screen", CaptureMethod::Screen}, {"print", CaptureMethod::Print}};
-                const auto found = std::find_if(std::begin(methods), std::end(methods), [&](const auto& m) { return *m_method == m.first; });
-                if (found == std::end(methods)) return "--method: expected auto, screen or print, got " + Quoted(*m_method);
-                capture.method = found->second;
-            }
+            const std::pair<const char*, CaptureArea> areas[] = {
+                {"frame", CaptureArea::Frame}, {"window", CaptureArea::Window}, {"client", CaptureArea::Client}};
+            const std::pair<const char*, CaptureMethod> methods[] = {
+                {"auto", CaptureMethod::Auto}, {"screen", CaptureMethod::Screen}, {"print", CaptureMethod::Print}};
+            if (auto message = ParseChoice("--area", m_area, areas, capture.area)) return message;
+            if (auto message = ParseChoice("--method", m_method, methods, capture.method)) return message;
             if (capture.output && capture.output->empty()) return "--output: expected a file name or -";
             return std::nullopt;
         });
