@@ -2,7 +2,7 @@
 // floors (bench_console_floor.exe, bench_console_calls.exe), side by side: each program takes turns
 // with its floor round by round, and each figure is printed as one markdown table row, median
 // (min–max) over the rounds for the tool, for the floor and for their ratio taken round by round.
-//   bench_driver.exe THEME ROUNDS LOG_LINES IDLE_SECONDS [start|enum|log|idle|velmora]...
+//   bench_driver.exe THEME ROUNDS LOG_LINES IDLE_SECONDS [start|enum|log|idle|velmora|capture|wait|watch]...
 #include <windows.h>
 #include <commctrl.h>
 
@@ -564,12 +564,392 @@ void MeasureVelmora(int roundsAsked) {
             Divide(times[0], times[2]), L"(reference)", true);
     }
 }
+
+// ---- velmora capture, wait and watch ----
+
+std::wstring TempPath(const wchar_t* name) {
+    wchar_t directory[MAX_PATH] = {};
+    ::GetTempPathW(MAX_PATH, directory);
+    return std::wstring(directory) + name;
+}
+
+long long FileBytes(const std::wstring& path) {
+    WIN32_FILE_ATTRIBUTE_DATA data{};
+    if (!::GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data)) return -1;
+    return (static_cast<long long>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+}
+
+// The Linux process of this prefix whose command line starts with `program` and that is not in
+// `known`: Wine runs each Windows process as one Linux process, whose /proc tells its CPU time
+// (Wine gives none for other processes) and memory.
+int LinuxProcessOf(const std::string& program, const std::vector<int>& known = {}) {
+    char prefix[MAX_PATH] = {};
+    ::GetEnvironmentVariableA("WINEPREFIX", prefix, MAX_PATH);
+    const std::string ownPrefix = std::string("WINEPREFIX=") + prefix + '\0';
+    for (int attempt = 0; attempt < 200; ++attempt) {
+        WIN32_FIND_DATAA entry;
+        const HANDLE search = ::FindFirstFileA("Z:\\proc\\*", &entry);
+        if (search == INVALID_HANDLE_VALUE) Fail("no /proc under Z:");
+        int found = 0;
+        do {
+            if (entry.cFileName[0] < '0' || entry.cFileName[0] > '9') continue;
+            const int pid = std::atoi(entry.cFileName);
+            if (std::find(known.begin(), known.end(), pid) != known.end()) continue;
+            const std::string directory = std::string("Z:\\proc\\") + entry.cFileName + "\\";
+            const std::string commandLine = ReadFileText(directory + "cmdline");
+            const std::string name = commandLine.substr(0, commandLine.find('\0'));
+            if (name.size() < program.size() ||
+                _stricmp(name.substr(name.size() - program.size()).c_str(), program.c_str()) != 0 ||
+                ReadFileText(directory + "environ").find(ownPrefix) == std::string::npos) {
+                continue;
+            }
+            found = pid;
+        } while (found == 0 && ::FindNextFileA(search, &entry));
+        ::FindClose(search);
+        if (found != 0) return found;
+        ::Sleep(10);
+    }
+    Fail("a started program is not found in /proc");
+}
+
+// CPU time of a Linux process, all its threads, in seconds (schedstat: nanoseconds on a CPU).
+double CpuSeconds(int pid) {
+    const std::string tasks = "Z:\\proc\\" + std::to_string(pid) + "\\task\\";
+    WIN32_FIND_DATAA entry;
+    const HANDLE search = ::FindFirstFileA((tasks + "*").c_str(), &entry);
+    if (search == INVALID_HANDLE_VALUE) Fail("a measured process has gone");
+    double ns = 0;
+    do {
+        if (entry.cFileName[0] < '0' || entry.cFileName[0] > '9') continue;
+        ns += std::atof(ReadFileText(tasks + entry.cFileName + "\\schedstat").c_str());
+    } while (::FindNextFileA(search, &entry));
+    ::FindClose(search);
+    return ns / 1e9;
+}
+
+// The peak resident set of a Linux process (VmHWM), what Wine reports as the peak working set; MB.
+double PeakMegabytes(int pid) {
+    const std::string status = ReadFileText("Z:\\proc\\" + std::to_string(pid) + "\\status");
+    const size_t at = status.find("VmHWM:");
+    return at == std::string::npos ? 0 : std::atof(status.c_str() + at + 6) / 1024;
+}
+
+// A program started in the background, stdout and stderr in a file of its own; with `linuxName`
+// it is started suspended until its Linux process is found.
+class Background {
+public:
+    Background(std::wstring commandLine, const char* linuxName = nullptr) {
+        char directory[MAX_PATH] = {}, path[MAX_PATH] = {};
+        ::GetTempPathA(MAX_PATH, directory);
+        if (::GetTempFileNameA(directory, "vlb", 0, path) == 0) Fail("no temporary file");
+        m_path = path;
+        SECURITY_ATTRIBUTES inherited{sizeof(inherited), nullptr, TRUE};
+        const HANDLE out = ::CreateFileA(m_path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, &inherited,
+                                         CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+        if (out == INVALID_HANDLE_VALUE) Fail("cannot open the output file");
+        STARTUPINFOW startup{};
+        startup.cb = sizeof(startup);
+        startup.dwFlags = STARTF_USESTDHANDLES;
+        startup.hStdOutput = startup.hStdError = out;
+        const bool found = !::CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, TRUE,
+                                             linuxName ? CREATE_SUSPENDED : 0, nullptr, nullptr, &startup, &m_process);
+        ::CloseHandle(out);
+        if (found) Fail("cannot start a program");
+        if (linuxName) {
+            m_linux = LinuxProcessOf(linuxName);
+            ::ResumeThread(m_process.hThread);
+        }
+    }
+    ~Background() {
+        if (::WaitForSingleObject(m_process.hProcess, 0) != WAIT_OBJECT_0) ::TerminateProcess(m_process.hProcess, 1);
+        ::WaitForSingleObject(m_process.hProcess, 5000);
+        ::CloseHandle(m_process.hThread);
+        ::CloseHandle(m_process.hProcess);
+        ::DeleteFileA(m_path.c_str());
+    }
+    Background(const Background&) = delete;
+    Background& operator=(const Background&) = delete;
+
+    // Waits for the end, reading the peak memory meanwhile when the Linux process is known.
+    DWORD Wait(DWORD ms = kTimeoutMs) {
+        const double until = Now() + ms / 1e3;
+        for (;;) {
+            if (m_linux != 0) m_peak = std::max(m_peak, PeakMegabytes(m_linux));
+            if (::WaitForSingleObject(m_process.hProcess, m_linux != 0 ? 2 : 50) == WAIT_OBJECT_0) break;
+            if (Now() > until) Fail("a program did not end");
+        }
+        m_ended = Now();
+        DWORD code = 0;
+        ::GetExitCodeProcess(m_process.hProcess, &code);
+        return code;
+    }
+    bool Running() const { return ::WaitForSingleObject(m_process.hProcess, 0) != WAIT_OBJECT_0; }
+    void SamplePeak() {
+        if (m_linux != 0 && Running()) m_peak = std::max(m_peak, PeakMegabytes(m_linux));
+    }
+    std::string Output() const { return ReadFileText(m_path); }
+    int LinuxId() const { return m_linux; }
+    double Ended() const { return m_ended; }
+    double Peak() const { return m_peak; }
+
+private:
+    std::string m_path;
+    PROCESS_INFORMATION m_process{};
+    int m_linux = 0;
+    double m_peak = 0, m_ended = 0;
+};
+
+HWND ActorWindow(const wchar_t* title) {
+    for (int i = 0; i < 200; ++i) {
+        if (const HWND window = ::FindWindowW(L"QuilletBenchActor", title)) return window;
+        ::Sleep(20);
+    }
+    Fail("the actor's window is missing");
+}
+
+std::wstring Mb(double value) {
+    wchar_t text[32];
+    std::swprintf(text, 32, L"%.1f", value);
+    return text;
+}
+
+// velmora capture of a 1280 x 1000 window of another process, start to exit, against the bare
+// work (bench_capture_floor.exe); the PNG's size; the peak memory, also for 3840 x 2160.
+void MeasureCapture(int roundsAsked) {
+    const int rounds = 3 * roundsAsked;
+    const ConsoleRunner run;
+    const std::wstring velmora = Beside(L"velmora.exe"), floor = Beside(L"bench_capture_floor.exe");
+    const std::wstring toolFile = TempPath(L"velmora-bench-tool.png"), floorFile = TempPath(L"velmora-bench-floor.png");
+    auto commands = [&](const std::wstring& handle) {
+        return std::vector<std::wstring>{
+            velmora + L" capture " + handle + L" -o \"" + toolFile + L"\" --method screen",
+            floor + L" screen " + handle + L" \"" + floorFile + L"\"",
+            velmora + L" capture " + handle + L" -o \"" + toolFile + L"\" --method print",
+            floor + L" print " + handle + L" \"" + floorFile + L"\"",
+            floor + L" screen-memory " + handle + L" \"" + floorFile + L"\""};
+    };
+    // Screen: exit 0 and a file; print of another process's window under Wine: black, refused.
+    auto check = [](size_t k, const ConsoleRunner::Run& r) {
+        const bool ok = k < 2 || k == 4 ? r.exitCode == 0 : r.exitCode == 1 && r.output.find("rendered nothing") != std::string::npos;
+        if (!ok) Fail("a capture did not end as expected");
+    };
+    {
+        Program actor(Beside(L"bench_actor.exe") + L" paint 1280 1000");
+        actor.WaitIdle();
+        const std::wstring handle = HandleText(ActorWindow(L"Bench capture window"));
+        const std::vector<Series> times = TakeTurns(run, commands(handle), rounds, check);
+        Row(L"`velmora capture W -o FILE --method screen`, 1280 × 1000, start to exit, against BitBlt + WIC PNG, ms",
+            times[0], times[1], L"%.0f", Divide(times[0], times[1]), L"≤ 1.2", MedianAtMost(Divide(times[0], times[1]), 1.2));
+        Row(L"`velmora capture W --method print`, 1280 × 1000, refused (black under Wine), exit 1, against "
+            L"PrintWindow + one-colour check, ms",
+            times[2], times[3], L"%.0f", Divide(times[2], times[3]), L"≤ 1.2", MedianAtMost(Divide(times[2], times[3]), 1.2));
+        Row(L"Capture: velmora's steps around the encoder made bare (pixels copied out, memory stream, temporary "
+            L"file, rename) against the floor, ms",
+            times[4], times[1], L"%.0f", Divide(times[4], times[1]), L"(reference)", true);
+        Row(L"Capture: `velmora capture --method screen` against those steps made bare, ms", times[0], times[4], L"%.0f",
+            Divide(times[0], times[4]), L"(reference)", true);
+        Print(L"| PNG of the 1280 × 1000 window, bytes (velmora, floor) | %ls | %lld | %lld | — | — | — |\n",
+              g_theme.c_str(), FileBytes(toolFile), FileBytes(floorFile));
+    }
+    // Peak memory, each command once more, its Linux process read while it runs.
+    for (const int big : {0, 1}) {
+        if (big && (::GetSystemMetrics(SM_CXSCREEN) < 3840 || ::GetSystemMetrics(SM_CYSCREEN) < 2160)) {
+            Print(L"| Peak working set, 3840 × 2160: the screen is smaller, not measured | %ls | — | — | — | — | — |\n",
+                  g_theme.c_str());
+            break;
+        }
+        Program actor(Beside(L"bench_actor.exe") + (big ? L" paint 3840 2160" : L" paint 1280 1000"));
+        actor.WaitIdle();
+        const std::wstring handle = HandleText(ActorWindow(L"Bench capture window"));
+        const std::vector<std::wstring> list = commands(handle);
+        double peak[4] = {};
+        for (size_t k = 0; k < 4; ++k) {  // the fifth, screen-memory, is a reference for time only
+            Background b(list[k], k % 2 ? "bench_capture_floor.exe" : "velmora.exe");
+            const DWORD code = b.Wait();
+            if (code != (k < 2 ? 0u : 1u)) Fail("a capture did not end as expected");
+            peak[k] = b.Peak();
+        }
+        const wchar_t* size = big ? L"3840 × 2160" : L"1280 × 1000";
+        Print(L"| Peak working set, capture --method screen, %ls, MB | %ls | %ls | %ls | %.2f | — | — |\n", size,
+              g_theme.c_str(), Mb(peak[0]).c_str(), Mb(peak[1]).c_str(), peak[0] / peak[1]);
+        Print(L"| Peak working set, capture --method print (refused), %ls, MB | %ls | %ls | %ls | %.2f | — | — |\n", size,
+              g_theme.c_str(), Mb(peak[2]).c_str(), Mb(peak[3]).c_str(), peak[2] / peak[3]);
+        if (big) {
+            Print(L"| PNG of the 3840 × 2160 window, bytes (velmora, floor) | %ls | %lld | %lld | — | — | — |\n",
+                  g_theme.c_str(), FileBytes(toolFile), FileBytes(floorFile));
+        }
+    }
+    ::DeleteFileW(toolFile.c_str());
+    ::DeleteFileW(floorFile.c_str());
+}
+
+// CPU of `velmora wait` that cannot end (a handle that stays, with --gone; a title no window has)
+// for `seconds`, at the default interval, against the floor polling the same at the same interval;
+// both at once. Then the latency from a helper's ShowWindow to `velmora wait --visible` exiting.
+void MeasureWait(int roundsAsked, int seconds) {
+    const std::wstring velmora = Beside(L"velmora.exe"), floor = Beside(L"bench_wait_floor.exe");
+    const std::wstring timeout = std::to_wstring(seconds);
+    const wchar_t* never = L"\"no bench window has this title\"";
+    for (const int n : {1, 100, 1000}) {
+        if (seconds <= 0) break;
+        Program farm(Beside(L"bench_farm.exe") + L" " + std::to_wstring(n));
+        farm.WaitIdle();
+        std::wstring toolCommand, floorCommand, figure;
+        if (n == 1) {
+            const std::wstring handle = HandleText(FarmWindow(L"Bench farm window 1 of 1"));
+            toolCommand = velmora + L" wait " + handle + L" --gone --timeout " + timeout;
+            floorCommand = floor + L" gone " + handle + L" 500 " + timeout;
+            figure = L"`velmora wait HANDLE --gone` (one handle that stays)";
+        } else {
+            toolCommand = velmora + L" wait --title " + never + L" --timeout " + timeout;
+            floorCommand = floor + L" title " + never + L" 500 " + timeout;
+            figure = L"`velmora wait --title T` among " + std::to_wstring(n) + L" windows of another process";
+        }
+        Background tool(toolCommand, "velmora.exe"), bare(floorCommand, "bench_wait_floor.exe");
+        ::Sleep(3000);  // both started and looked once
+        const double toolBefore = CpuSeconds(tool.LinuxId()), floorBefore = CpuSeconds(bare.LinuxId());
+        const double start = Now();
+        ::Sleep(static_cast<DWORD>(seconds - 5) * 1000);
+        const double toolAfter = CpuSeconds(tool.LinuxId()), floorAfter = CpuSeconds(bare.LinuxId());
+        const double elapsed = Now() - start;
+        if (tool.Wait() != 4 || bare.Wait() != 4) Fail("a wait did not time out");
+        const double toolShare = (toolAfter - toolBefore) / elapsed * 100, floorShare = (floorAfter - floorBefore) / elapsed * 100;
+        const double aim = n == 1 ? 0.1 : n == 100 ? 0.5 : -1;
+        Print(L"| %ls, %.0f s of a %d s wait, %% of one core | %ls | %.3f | %.3f | %.2f | %ls | %ls |\n", figure.c_str(),
+              elapsed, seconds, g_theme.c_str(), toolShare, floorShare, floorShare > 0 ? toolShare / floorShare : 0.0,
+              aim < 0 ? L"(reference)" : aim == 0.1 ? L"< 0.1 %" : L"< 0.5 %",
+              aim < 0 ? L"—" : toolShare < aim ? L"met" : L"**not met**");
+    }
+    // Latency: the waiter started, then after 1 to 1.5 s (the same delay for both in a round) the
+    // helper shows its window; from the helper's ShowWindow to the waiter's process ending. Under
+    // Wine's dwmapi.dll `wait --visible` never holds (the cloaked state reads as unknown), so the
+    // helper also renames the window as it shows it and the waiters wait for the new title; neither
+    // the show nor the rename raises an event in another process under Wine 8: both poll.
+    Program actor(Beside(L"bench_actor.exe") + L" hidden");
+    actor.WaitIdle();
+    const HWND window = ActorWindow(L"Bench wait window");
+    const std::wstring handle = HandleText(window);
+    {
+        Background visible(velmora + L" wait " + handle + L" --visible --timeout 3");
+        ::Sleep(1000);
+        ::SendMessageW(window, WM_APP, 0, 0);
+        const DWORD code = visible.Wait();
+        ::SendMessageW(window, WM_APP + 1, 0, 0);
+        Print(L"| `velmora wait HANDLE --visible --timeout 3`, the window shown after 1 s: exit status | %ls | %lu | — | — | "
+              L"0 | %ls |\n",
+              g_theme.c_str(), code, code == 0 ? L"met" : L"**not met**");
+    }
+    const wchar_t* shown = L" \"wait window shown\"";
+    const std::wstring commands[2] = {velmora + L" wait --title" + shown + L" --timeout 20",
+                                      floor + L" title" + shown + L" 500 20"};
+    LARGE_INTEGER frequency;
+    ::QueryPerformanceFrequency(&frequency);
+    const int runs = 3 * roundsAsked;
+    Series latency[2];
+    for (int round = -1; round < runs; ++round) {
+        const DWORD delay = 1000 + static_cast<DWORD>((round + 1) * 173 % 500);
+        for (int turn = 0; turn < 2; ++turn) {
+            const int k = (round + turn + 2) % 2;
+            Background waiter(commands[k]);
+            ::Sleep(delay);
+            const LRESULT at = ::SendMessageW(window, WM_APP, 1, 0);
+            const DWORD code = waiter.Wait();
+            const double seconds = waiter.Ended() - static_cast<double>(at) / static_cast<double>(frequency.QuadPart);
+            ::SendMessageW(window, WM_APP + 1, 0, 0);
+            if (code != 0 || waiter.Output().find(std::string(handle.begin() + 2, handle.end())) == std::string::npos) {
+                std::fprintf(stderr, "exit %lu:\n%s\n", code, waiter.Output().c_str());
+                Fail("a wait did not see the window shown");
+            }
+            if (round >= 0) latency[k].push_back(seconds * 1e3);
+        }
+    }
+    const double ratio = Summarise(latency[0]).median / Summarise(latency[1]).median;
+    Print(L"| `velmora wait --title T`: helper's ShowWindow + rename to exit, ms (%d runs each; ratio of the medians) | %ls "
+          L"| %ls | %ls | %.2f | ≤ 1.2 | %ls |\n",
+          runs, g_theme.c_str(), Cell(latency[0], L"%.0f").c_str(), Cell(latency[1], L"%.0f").c_str(), ratio,
+          ratio <= 1.2 ? L"met" : L"**not met**");
+}
+
+// velmora watch --windows --json while a helper creates, shows, renames and destroys `count`
+// windows, one every `periodMs`: each must be in the stream created once, then destroyed once, in
+// the helper's order.
+void MeasureWatch(int count, int periodMs) {
+    const int seconds = 3 + count * periodMs / 1000 + 5;
+    const std::wstring handles = TempPath(L"velmora-bench-churn.txt");
+    Background watch(Beside(L"velmora.exe") + L" watch --windows --json --seconds " + std::to_wstring(seconds),
+                     "velmora.exe");
+    for (int i = 0; i < 30; ++i) ::Sleep(100), watch.SamplePeak();  // the snapshot is out
+    const double start = Now();
+    double churnSeconds = 0;
+    {
+        Background churn(Beside(L"bench_actor.exe") + L" churn " + std::to_wstring(count) + L" " +
+                         std::to_wstring(periodMs) + L" \"" + handles + L"\"");
+        while (churn.Running()) ::Sleep(100), watch.SamplePeak();
+        if (churn.Wait() != 0) Fail("the churn failed");
+        churnSeconds = churn.Ended() - start;
+    }
+    if (!watch.Running()) Fail("watch ended before the churn");
+    if (watch.Wait() != 0) Fail("watch failed");
+    // The helper's handles in order, and the stream's lines about them.
+    std::istringstream list(ReadFileText(std::string(handles.begin(), handles.end())));
+    ::DeleteFileW(handles.c_str());
+    std::vector<std::string> order;
+    for (std::string line; std::getline(list, line);) order.push_back(line.substr(0, 10));  // no '\r'
+    std::vector<std::string> sorted = order;
+    std::sort(sorted.begin(), sorted.end());
+    if (std::adjacent_find(sorted.begin(), sorted.end()) != sorted.end()) Fail("the churn reused a handle");
+    if (static_cast<int>(order.size()) != count) Fail("the churn's handles are missing");
+    std::vector<int> created(order.size()), destroyed(order.size()), shown(order.size()), renamed(order.size());
+    int lastCreated = -1, lastDestroyed = -1, createdOutOfOrder = 0, destroyedOutOfOrder = 0, destroyedFirst = 0, lines = 0;
+    std::istringstream stream(watch.Output());
+    for (std::string line; std::getline(stream, line);) {
+        const size_t e = line.find("\"event\":\""), h = line.find("\"handle\":\"");
+        if (e == std::string::npos || h == std::string::npos) continue;
+        ++lines;
+        const std::string event = line.substr(e + 9, line.find('"', e + 9) - e - 9);
+        const std::string handle = line.substr(h + 10, 10);
+        const auto at = std::find(order.begin(), order.end(), handle);
+        if (at == order.end()) continue;
+        const int k = static_cast<int>(at - order.begin());
+        if (event == "created") {
+            ++created[k];
+            if (k < lastCreated) ++createdOutOfOrder;
+            lastCreated = k;
+        } else if (event == "destroyed") {
+            ++destroyed[k];
+            if (created[k] == 0) ++destroyedFirst;
+            if (k < lastDestroyed) ++destroyedOutOfOrder;
+            lastDestroyed = k;
+        } else if (event == "shown") {
+            ++shown[k];
+        } else if (event == "renamed") {
+            ++renamed[k];
+        }
+    }
+    auto total = [](const std::vector<int>& v) { int s = 0; for (int x : v) s += x; return s; };
+    auto missing = [](const std::vector<int>& v) { int s = 0; for (int x : v) s += x == 0; return s; };
+    auto twice = [](const std::vector<int>& v) { int s = 0; for (int x : v) s += x > 1; return s; };
+    const bool ok = missing(created) == 0 && missing(destroyed) == 0 && twice(created) == 0 && twice(destroyed) == 0 &&
+                    createdOutOfOrder == 0 && destroyedOutOfOrder == 0 && destroyedFirst == 0;
+    Print(L"| `velmora watch --windows --json`, %d windows created, shown, renamed, destroyed, one every %d ms (%.1f s): "
+          L"lines created / destroyed / shown / renamed | %ls | %d / %d / %d / %d | — | — | each created and destroyed once, "
+          L"in order | %ls |\n",
+          count, periodMs, churnSeconds, g_theme.c_str(), total(created), total(destroyed), total(shown), total(renamed),
+          ok ? L"met" : L"**not met**");
+    // Out of order: a line about an earlier window of the helper after one about a later window.
+    Print(L"| watch: missing created / destroyed, twice created / destroyed, created / destroyed out of the helper's "
+          L"order, destroyed before created | %ls | %d / %d, %d / %d, %d / %d, %d | — | — | all 0 | %ls |\n",
+          g_theme.c_str(), missing(created), missing(destroyed), twice(created), twice(destroyed), createdOutOfOrder,
+          destroyedOutOfOrder, destroyedFirst, ok ? L"met" : L"**not met**");
+    Print(L"| watch: peak working set over the run (%d lines), MB | %ls | %ls | — | — | — | — |\n", lines, g_theme.c_str(),
+          Mb(watch.Peak()).c_str());
+}
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
     if (argc < 5) {
         std::fprintf(stderr,
-                     "usage: bench_driver THEME ROUNDS LOG_LINES IDLE_SECONDS [start|enum|log|idle|velmora]...\n");
+                     "usage: bench_driver THEME ROUNDS LOG_LINES IDLE_SECONDS [start|enum|log|idle|velmora|capture|wait|watch]...\n");
         return 2;
     }
     _setmode(_fileno(stdout), _O_BINARY);
@@ -590,6 +970,10 @@ int wmain(int argc, wchar_t** argv) {
         if (wanted(L"log") && logLines > 0) MeasureLog(rounds, logLines);
         if (wanted(L"idle") && idleSeconds > 0) MeasureIdle(rounds, idleSeconds);
         if (wanted(L"velmora")) MeasureVelmora(rounds);
+        if (wanted(L"capture")) MeasureCapture(rounds);
+        // IDLE_SECONDS -1 leaves out the three 30 s waits of the wait figure (its latency alone).
+        if (wanted(L"wait")) MeasureWait(rounds, idleSeconds < 0 ? 0 : 30);
+        if (wanted(L"watch")) MeasureWatch(1000, 20);
     } catch (const Failure& failure) {
         std::fprintf(stderr, "bench_driver: %s\n", failure.what);
         return 1;

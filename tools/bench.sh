@@ -6,8 +6,9 @@
 # The build directory defaults to build-release/. Every run of a figure takes turns with its
 # floor; QUILLET_BENCH_ROUNDS (10), QUILLET_BENCH_LOG_LINES (100000 with the theme off; the
 # theme-on run sends 1000, each line there costs milliseconds) and QUILLET_BENCH_IDLE_SECONDS (60)
-# shorten a trial run, QUILLET_BENCH_FIGURES picks figures ("start enum log idle velmora", all by
-# default). About nine minutes on two cores.
+# shorten a trial run, QUILLET_BENCH_FIGURES picks figures ("start enum log idle velmora capture
+# wait watch", all by default). About thirteen minutes on two cores. The capture, wait and watch
+# figures run on a screen of QUILLET_BENCH_CAPTURE_SCREEN (3840x2160: the largest window captured).
 set -eu
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=${1:-$root/build-release}
@@ -15,8 +16,9 @@ build=$(mkdir -p "$build" && cd "$build" && pwd)
 rounds=${QUILLET_BENCH_ROUNDS:-10}
 log_lines=${QUILLET_BENCH_LOG_LINES:-100000}
 idle_seconds=${QUILLET_BENCH_IDLE_SECONDS:-60}
-figures=${QUILLET_BENCH_FIGURES:-start enum log idle velmora}
-quillet_figures=$(echo " $figures " | sed 's/ velmora / /g')
+figures=${QUILLET_BENCH_FIGURES:-start enum log idle velmora capture wait watch}
+capture_screen=${QUILLET_BENCH_CAPTURE_SCREEN:-3840x2160}
+quillet_figures=$(echo " $figures " | sed 's/ velmora / /g; s/ capture / /g; s/ wait / /g; s/ watch / /g')
 wanted() { case " $figures " in *" $1 "*) return 0 ;; esac; return 1; }
 
 "$root/tools/setup.sh"
@@ -75,6 +77,28 @@ if wanted velmora; then
     verdict=met
     [ "$size" -le $((1024 * 1024)) ] || verdict="**not met**"
     echo "| velmora.exe size, KB (one static executable, stripped) | — | $((size / 1024)) | | | ≤ 1024 | $verdict |"
+fi
+velmora_figures=""
+for figure in capture wait watch; do
+    if wanted $figure; then velmora_figures="$velmora_figures $figure"; fi
+done
+if [ -n "$velmora_figures" ]; then
+    # A screen as large as the largest window captured, for these figures only; a fresh window
+    # server of the prefix takes its size.
+    big=$("$root/tools/xvfb-start" "$capture_screen")
+    echo
+    echo "velmora.exe capture, wait, watch on a $capture_screen screen: capture $((3 * rounds)) runs of each, the"
+    echo "wait latency $((3 * rounds)) of each, one 30 s wait of each at once per line, one watch run."
+    echo
+    echo "| figure | theme | velmora.exe | floor | ratio | target | |"
+    echo "|---|---|---|---|---|---|---|"
+    theme_prefix off
+    # shellcheck disable=SC2086 # one word per figure
+    (cd "$build/bin" && DISPLAY=${big#* } "$root/tools/wine-run" --prefix="$prefix" bench_driver.exe off "$rounds" 0 0 \
+        $velmora_figures) || status=$?
+    WINEPREFIX=$prefix wineserver -w
+    kill "${big% *}" 2>/dev/null || true
+    [ "${status:-0}" -eq 0 ] || exit "$status"
 fi
 echo
 echo "Load average after: $(cut -d' ' -f1-3 /proc/loadavg)."
