@@ -5,17 +5,19 @@
 //                                     itself (ShowWindow, SW_SHOWNA; with a WPARAM, then titled "Bench wait
 //                                     window shown") and returns QueryPerformanceCounter taken just before;
 //                                     WM_APP + 1 hides it again, with its first title
-//   bench_actor.exe churn N PERIOD FILE  N windows one after the other, one every PERIOD ms (as long as
-//                                     each takes less), each created hidden ("Bench churn K"), shown,
-//                                     renamed ("Bench churn K renamed") and destroyed at once; writes the
-//                                     handles in order to FILE and ends
+//   bench_actor.exe churn N PERIOD LIFE FILE  N windows, one every PERIOD ms (as long as each takes
+//                                     less), each created hidden ("Bench churn K"), shown and renamed
+//                                     ("Bench churn K renamed") at once and destroyed LIFE ms after (0: at
+//                                     once); writes the handles in order to FILE and ends
 // The first two stay until the driver ends the process.
 #include <windows.h>
 #include <imm.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cwchar>
+#include <deque>
 #include <string>
 #include <vector>
 
@@ -74,24 +76,40 @@ void MakePattern(int width, int height) {
     }
 }
 
-int Churn(HINSTANCE instance, int count, int periodMs, const wchar_t* file) {
+void Pump() {
+    MSG message;
+    while (::PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) ::DispatchMessageW(&message);
+}
+
+int Churn(HINSTANCE instance, int count, int periodMs, int lifeMs, const wchar_t* file) {
     std::vector<HWND> made;
+    std::deque<std::pair<HWND, ULONGLONG>> living;  // each with the tick it is to be destroyed at
     const ULONGLONG start = ::GetTickCount64();
-    for (int k = 1; k <= count; ++k) {
-        wchar_t title[64];
-        std::swprintf(title, 64, L"Bench churn %d", k);
-        const HWND window = ::CreateWindowExW(WS_EX_TOOLWINDOW, kClass, title, WS_POPUP, 1200, 950, 20, 20, nullptr,
-                                              nullptr, instance, nullptr);
-        if (window == nullptr) return 1;
-        ::ShowWindow(window, SW_SHOWNA);
-        std::swprintf(title, 64, L"Bench churn %d renamed", k);
-        ::SetWindowTextW(window, title);
-        ::DestroyWindow(window);
-        made.push_back(window);
-        MSG message;
-        while (::PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) ::DispatchMessageW(&message);
-        const ULONGLONG next = start + static_cast<ULONGLONG>(k) * static_cast<ULONGLONG>(periodMs), now = ::GetTickCount64();
-        if (next > now) ::Sleep(static_cast<DWORD>(next - now));
+    const auto destroyDue = [&](ULONGLONG now) {
+        for (; !living.empty() && living.front().second <= now; living.pop_front()) ::DestroyWindow(living.front().first);
+    };
+    for (int k = 1; k <= count || !living.empty(); Pump()) {
+        const ULONGLONG now = ::GetTickCount64();
+        destroyDue(now);
+        const ULONGLONG nextMade = start + static_cast<ULONGLONG>(k - 1) * static_cast<ULONGLONG>(periodMs);
+        if (k <= count && nextMade <= now) {
+            wchar_t title[64];
+            std::swprintf(title, 64, L"Bench churn %d", k);
+            const HWND window = ::CreateWindowExW(WS_EX_TOOLWINDOW, kClass, title, WS_POPUP, 1200, 950, 20, 20, nullptr,
+                                                  nullptr, instance, nullptr);
+            if (window == nullptr) return 1;
+            ::ShowWindow(window, SW_SHOWNA);
+            std::swprintf(title, 64, L"Bench churn %d renamed", k);
+            ::SetWindowTextW(window, title);
+            made.push_back(window);
+            living.emplace_back(window, ::GetTickCount64() + static_cast<ULONGLONG>(lifeMs));
+            destroyDue(::GetTickCount64());
+            ++k;
+            continue;
+        }
+        ULONGLONG next = k <= count ? nextMade : ~0ull;
+        if (!living.empty()) next = std::min(next, living.front().second);
+        if (next > now) ::Sleep(static_cast<DWORD>(std::min<ULONGLONG>(next - now, 1000)));
     }
     FILE* out = _wfopen(file, L"w");
     if (out == nullptr) return 1;
@@ -113,10 +131,10 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     windowClass.lpszClassName = kClass;
     ::RegisterClassW(&windowClass);
     if (mode == L"churn") {
-        if (__argc < 5) return 2;
         // No "Default IME" window beside each of them: the stream holds the churn's windows alone.
         ::ImmDisableIME(static_cast<DWORD>(-1));
-        return Churn(instance, _wtoi(__wargv[2]), _wtoi(__wargv[3]), __wargv[4]);
+        if (__argc < 6) return 2;
+        return Churn(instance, _wtoi(__wargv[2]), _wtoi(__wargv[3]), _wtoi(__wargv[4]), __wargv[5]);
     }
     if (mode == L"paint") {
         if (__argc < 4) return 2;

@@ -871,10 +871,10 @@ void MeasureWait(int roundsAsked, int seconds) {
 }
 
 // velmora watch --windows --json while a helper creates, shows, renames and destroys `count`
-// windows, one every `periodMs`: each must be in the stream created once, then destroyed once, in
-// the helper's order.
-void MeasureWatch(int count, int periodMs) {
-    const int seconds = 3 + count * periodMs / 1000 + 5;
+// windows, one every `periodMs`, each `lifeMs` after it was made: each must be in the stream
+// created once, then destroyed once, in the helper's order.
+void MeasureWatch(int count, int periodMs, int lifeMs) {
+    const int seconds = 3 + (count * periodMs + lifeMs) / 1000 + 5;
     const std::wstring handles = TempPath(L"velmora-bench-churn.txt");
     Background watch(Beside(L"velmora.exe") + L" watch --windows --json --seconds " + std::to_wstring(seconds),
                      "velmora.exe");
@@ -883,7 +883,7 @@ void MeasureWatch(int count, int periodMs) {
     double churnSeconds = 0;
     {
         Background churn(Beside(L"bench_actor.exe") + L" churn " + std::to_wstring(count) + L" " +
-                         std::to_wstring(periodMs) + L" \"" + handles + L"\"");
+                         std::to_wstring(periodMs) + L" " + std::to_wstring(lifeMs) + L" \"" + handles + L"\"");
         while (churn.Running()) ::Sleep(100), watch.SamplePeak();
         if (churn.Wait() != 0) Fail("the churn failed");
         churnSeconds = churn.Ended() - start;
@@ -931,10 +931,11 @@ void MeasureWatch(int count, int periodMs) {
     auto twice = [](const std::vector<int>& v) { int s = 0; for (int x : v) s += x > 1; return s; };
     const bool ok = missing(created) == 0 && missing(destroyed) == 0 && twice(created) == 0 && twice(destroyed) == 0 &&
                     createdOutOfOrder == 0 && destroyedOutOfOrder == 0 && destroyedFirst == 0;
-    Print(L"| `velmora watch --windows --json`, %d windows created, shown, renamed, destroyed, one every %d ms (%.1f s): "
+    const std::wstring life = lifeMs == 0 ? L"at once" : std::to_wstring(lifeMs) + L" ms after";
+    Print(L"| `velmora watch --windows --json`, %d windows created, shown, renamed, destroyed %ls, one every %d ms (%.1f s): "
           L"lines created / destroyed / shown / renamed | %ls | %d / %d / %d / %d | — | — | each created and destroyed once, "
           L"in order | %ls |\n",
-          count, periodMs, churnSeconds, g_theme.c_str(), total(created), total(destroyed), total(shown), total(renamed),
+          count, life.c_str(), periodMs, churnSeconds, g_theme.c_str(), total(created), total(destroyed), total(shown), total(renamed),
           ok ? L"met" : L"**not met**");
     // Out of order: a line about an earlier window of the helper after one about a later window.
     Print(L"| watch: missing created / destroyed, twice created / destroyed, created / destroyed out of the helper's "
@@ -973,7 +974,8 @@ int wmain(int argc, wchar_t** argv) {
         if (wanted(L"capture")) MeasureCapture(rounds);
         // IDLE_SECONDS -1 leaves out the three 30 s waits of the wait figure (its latency alone).
         if (wanted(L"wait")) MeasureWait(rounds, idleSeconds < 0 ? 0 : 30);
-        if (wanted(L"watch")) MeasureWatch(1000, 20);
+        // Windows of a moment, then windows that live as long as a dialog flashed open.
+        if (wanted(L"watch")) MeasureWatch(1000, 20, 0), MeasureWatch(1000, 20, 100);
     } catch (const Failure& failure) {
         std::fprintf(stderr, "bench_driver: %s\n", failure.what);
         return 1;

@@ -56,6 +56,7 @@ Json ToJson(const Value& value) {
             [](const Word& v) { return Json(v.text); },
             [](const Untrusted& v) { return Json(v.text); },
             [](const Handle& v) { return Json(HexHandle(v.window)); },
+            [](const Mark&) { return Json(true); },
             [](const Rect& v) { return RectJson(v.rect); },
             [](const Margins& v) {
                 const MARGINS& m = v.margins;
@@ -148,6 +149,7 @@ std::string ValueText(const Value& value, bool inTable, bool shortFailure) {
             [](const Word& v) { return v.text; },
             [inTable](const Untrusted& v) { return TerminalSafe(v.text, v.quoted && !inTable); },
             [](const Handle& v) { return HexHandle(v.window); },
+            [](const Mark& v) { return v.word; },
             [](const Rect& v) {
                 const RECT& r = v.rect;
                 return Format("%ld, %ld, %ld, %ld (%ld x %ld)", r.left, r.top, r.right, r.bottom, r.right - r.left,

@@ -38,6 +38,9 @@ struct Untrusted {  // chosen by a window's owner: escaped in text, exact in JSO
 struct Handle {
     HWND window;
 };
+struct Mark {  // there only when it holds: its word in text, true in JSON
+    std::string word;
+};
 struct Rect {
     RECT rect;
 };
@@ -80,7 +83,7 @@ struct Table {
     bool shortFailures = false;  // in text, a failed cell reads "?" (or "no DWM"), the JSON has the reason
 };
 
-using Value = std::variant<Unknown, YesNo, OnOff, Integer, Real, Word, Untrusted, Handle, Rect, Margins, Colour,
+using Value = std::variant<Unknown, YesNo, OnOff, Integer, Real, Word, Untrusted, Handle, Mark, Rect, Margins, Colour,
                            Colorization, Rate, Version, Done, Failure, Group, Change, Table>;
 
 struct Fact {

@@ -39,15 +39,28 @@ private:
     std::vector<UniqueWinEventHook> m_hooks;
 };
 
-// A condition's view of the cloaked state: no DWM, or one older than cloaking, cloaks nothing.
-std::optional<DWORD> CloakedBits(HWND window) {
-    const dwm::Attribute& cloaked = *dwm::FindAttribute("cloaked");
-    const dwm::AttributeReading reading = dwm::ReadAttribute(window, cloaked);
-    if (reading.result >= 0) return reading.value.scalar;
-    const Value meaning = ReadingValue(cloaked, reading, Asked::AsPart);
-    if (std::get<Failure>(meaning).predicted) return 0;
-    return std::nullopt;
-}
+// A condition's view of the cloaked state: no DWM, or one older than cloaking, cloaks nothing; one
+// that cannot tell (Wine's answers E_NOTIMPL) leaves --visible to the window's own flag and never
+// holds --cloaked, which it says once, so that a wait that ends is not taken for the DWM's word.
+class Cloaking {
+public:
+    std::optional<DWORD> Bits(HWND window, const WaitCommand& c) {
+        const dwm::Attribute& cloaked = *dwm::FindAttribute("cloaked");
+        const dwm::AttributeReading reading = dwm::ReadAttribute(window, cloaked);
+        if (reading.result >= 0) return reading.value.scalar;
+        const Value meaning = ReadingValue(cloaked, reading, Asked::AsPart);
+        if (std::get<Failure>(meaning).predicted) return 0;
+        if (!m_said && ::IsWindow(window)) {
+            m_said = true;
+            WriteError("the DWM cannot tell whether a window is cloaked (" + ValueText(meaning) + "); " +
+                       (c.cloaked ? "--cloaked cannot hold" : "--visible looks at the window's own visibility alone"));
+        }
+        return std::nullopt;
+    }
+
+private:
+    bool m_said = false;
+};
 
 bool HoldsAttribute(HWND window, const AttributeCondition& condition) {
     const dwm::AttributeReading reading = dwm::ReadAttribute(window, *condition.attribute);
@@ -59,12 +72,12 @@ bool HoldsAttribute(HWND window, const AttributeCondition& condition) {
 }
 
 // Every condition, the cheap ones first.
-bool Holds(HWND window, const WaitCommand& c) {
+bool Holds(HWND window, const WaitCommand& c, Cloaking& cloaking) {
     if (c.visible && !::IsWindowVisible(window)) return false;
     if (c.foreground && ::GetForegroundWindow() != window) return false;
     if (c.visible || c.cloaked) {
-        const auto bits = CloakedBits(window);
-        if (!bits || (c.visible && *bits != 0) || (c.cloaked && *bits == 0)) return false;
+        const auto bits = cloaking.Bits(window, c);
+        if ((c.visible && bits.value_or(0) != 0) || (c.cloaked && bits.value_or(0) == 0)) return false;
     }
     for (const AttributeCondition& condition : c.until) {
         if (!HoldsAttribute(window, condition)) return false;
@@ -138,16 +151,17 @@ int RunWait(const WaitCommand& command) {
     StopSignal stop;
     const Hooks hooks;
     const ULONGLONG start = ::GetTickCount64();
-    const std::optional<ULONGLONG> limit =
-        command.timeoutSeconds ? std::optional<ULONGLONG>(static_cast<ULONGLONG>(std::llround(*command.timeoutSeconds * 1000.0)))
-                               : std::nullopt;
+    // No time-out: a limit no wait reaches.
+    const bool timed = command.timeoutSeconds.has_value();
+    const ULONGLONG limit = timed ? static_cast<ULONGLONG>(std::llround(*command.timeoutSeconds * 1000.0)) : ~0ull;
     HWND lastSeen = nullptr;
+    Cloaking cloaking;
     for (;;) {
         const std::vector<HWND> candidates = Candidates(selector);
         if (command.gone && candidates.empty()) return FinishOutput(kExitOk);
         if (!command.gone) {
             for (HWND window : candidates) {
-                if (Holds(window, command)) return Show(window, command.json, kExitOk);
+                if (Holds(window, command, cloaking)) return Show(window, command.json, kExitOk);
             }
         }
         if (byHandle && candidates.empty()) {
@@ -156,17 +170,19 @@ int RunWait(const WaitCommand& command) {
         }
         lastSeen = candidates.empty() ? nullptr : candidates.front();
         const ULONGLONG elapsed = ::GetTickCount64() - start;
-        if (limit && elapsed >= *limit) {
+        if (timed && elapsed >= limit) {
             const std::string what = lastSeen != nullptr ? "; last seen:" : "; no window matched";
             char seconds[32];
-            std::snprintf(seconds, sizeof seconds, "%.1f", static_cast<double>(*limit) / 1000.0);
+            std::snprintf(seconds, sizeof seconds, "%.1f", static_cast<double>(limit) / 1000.0);
             WriteError(std::string("timed out after ") + seconds + " s waiting for the window to be " + Conditions(command) + what);
             if (lastSeen != nullptr && ::IsWindow(lastSeen)) return Show(lastSeen, command.json, kExitTimedOut);
             return kExitTimedOut;
         }
-        const DWORD wait = limit ? static_cast<DWORD>(std::min<ULONGLONG>(command.intervalMs, *limit - elapsed)) : command.intervalMs;
+        const DWORD wait = static_cast<DWORD>(std::min<ULONGLONG>(command.intervalMs, limit - elapsed));
+        // Without a stop event (none could be made) the interval is still waited, on messages alone.
         const HANDLE stopEvent = stop.Event();
-        if (stopEvent != nullptr && ::MsgWaitForMultipleObjects(1, &stopEvent, FALSE, wait, QS_ALLINPUT) == WAIT_OBJECT_0) {
+        const DWORD handles = stopEvent != nullptr ? 1 : 0;
+        if (::MsgWaitForMultipleObjects(handles, &stopEvent, FALSE, wait, QS_ALLINPUT) == WAIT_OBJECT_0 && handles == 1) {
             return kExitInterrupted;
         }
         MSG message;

@@ -113,16 +113,19 @@ Watched ReadWatched(HWND window, ProcessNames& names) {
     return watched;
 }
 
-Facts WindowLine(const char* event, const WindowState& state, ProcessNames& names) {
+// `closed`: the window had closed as its facts were read, so some of them may be missing.
+Facts WindowLine(const char* event, const WindowState& state, ProcessNames& names, bool closed = false) {
     const std::string& process = names.Name(state.pid);
-    return {{"time", Word{Timestamp()}},
-            {"event", Word{event}},
-            {"handle", Handle{state.handle}},
-            {"pid", Integer{state.pid}},
-            {"process", process.empty() ? Value{Unknown{}} : Value{Untrusted{process}}},
-            {"class", Untrusted{ToUtf8(state.className)}},
-            {"rect", Rect{state.rect}},
-            {"title", Untrusted{ToUtf8(state.title), true}}};
+    Facts line{{"time", Word{Timestamp()}},
+               {"event", Word{event}},
+               {"handle", Handle{state.handle}},
+               {"pid", Integer{state.pid}},
+               {"process", process.empty() ? Value{Unknown{}} : Value{Untrusted{process}}},
+               {"class", Untrusted{ToUtf8(state.className)}},
+               {"rect", Rect{state.rect}}};
+    if (closed) line.push_back({"closed", Mark{"closed"}});
+    line.push_back({"title", Untrusted{ToUtf8(state.title), true}});
+    return line;
 }
 
 // What the selection options ask of a window the tracker reports.
@@ -215,7 +218,9 @@ int RunWatch(const WatchCommand& command) {
         if (!tracker) continue;
         bool reread = only != nullptr && ::GetTickCount64() >= nextRead;
         for (const WindowEvent& event : tracker->Poll()) {
-            lines.Add(WindowLine(WindowEventName(event.kind), event.state, names));
+            // A destroyed window is closed by definition: its line says so by its name.
+            const bool closed = event.closed && event.kind != WindowEventKind::Destroyed;
+            lines.Add(WindowLine(WindowEventName(event.kind), event.state, names, closed));
             ended = ended || (only != nullptr && event.kind == WindowEventKind::Destroyed);
             reread = reread || only != nullptr;
         }

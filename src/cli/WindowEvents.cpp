@@ -204,7 +204,10 @@ void CALLBACK WindowTracker::OnWinEvent(HWINEVENTHOOK hook, DWORD winEvent, HWND
             if (owner.hook != hook) continue;
             WindowTracker* tracker = owner.tracker;
             if (tracker->m_raised.size() < kMaxRaised) {
-                tracker->m_raised.push_back({window, winEvent, ::GetTickCount64()});
+                // Read now, not at the next Poll: a window that lives a moment may be gone by then.
+                std::optional<Reading> early;
+                if (winEvent == EVENT_OBJECT_CREATE) early = tracker->EarlyReading(window);
+                tracker->m_raised.push_back({window, winEvent, ::GetTickCount64(), std::move(early)});
             } else {
                 tracker->m_overflowed = true;
             }
@@ -243,11 +246,22 @@ WindowTracker::Reading WindowTracker::Read(HWND window, const WindowState* known
     return r;
 }
 
+// Only a window that is top-level now: once closed, a child window could not be told from one.
+std::optional<WindowTracker::Reading> WindowTracker::EarlyReading(HWND window) const {
+    if (m_known.count(window) != 0 || (m_options.only != nullptr && window != m_options.only) || !IsTopLevel(window)) {
+        return std::nullopt;
+    }
+    DWORD pid = 0;
+    if (::GetWindowThreadProcessId(window, &pid) == 0 || IsOwn(pid)) return std::nullopt;
+    return Read(window, nullptr);
+}
+
 std::vector<WindowState> WindowTracker::Start() {
     InstallHooks();
     // Taken after the hooks: a window that changes meanwhile is both read here and queued, and
     // the queued WinEvent then compares with what was read, so it is neither lost nor doubled.
     m_known.clear();
+    m_recent.clear();
     m_raised.clear();
     m_overflowed = false;
     m_foreground = ::GetForegroundWindow();
@@ -259,6 +273,7 @@ std::vector<WindowState> WindowTracker::Start() {
         Reading reading = Read(window, nullptr);
         if (reading.closed) continue;
         Known known{std::move(reading.state)};
+        known.order = m_appeared++;
         known.matched = Matches(known.state);
         if (known.matched) snapshot.push_back(known.state);
         m_known.emplace(window, std::move(known));
@@ -304,31 +319,36 @@ void WindowTracker::Handle(const Raised& raised, Events& out) {
         if (m_known.count(raised.window) != 0 && !::IsWindow(raised.window)) Gone(raised.window, true, raised.tick, out);
         return;
     }
-    // A closed window has no root: a known one is reported gone by the reconciliation.
-    if (!IsTopLevel(raised.window)) return;
+    // A closed window has no root: a known one is reported gone by the reconciliation, a new one
+    // by what was read of it as its creation was reported.
+    if (!IsTopLevel(raised.window)) {
+        if (raised.early && m_known.count(raised.window) == 0) Appeared(*raised.early, row->kind, raised.tick, out);
+        return;
+    }
     if (row->kind == WindowEventKind::Foreground) NoteForeground(raised.window);
     See(raised.window, row->kind, raised.tick, out);
 }
 
 void WindowTracker::Reconcile(ULONGLONG now, Events& out) {
     NoteForeground(::GetForegroundWindow());
-    std::vector<HWND> windows = m_options.only != nullptr ? std::vector<HWND>{m_options.only} : TopLevelWindows();
-    std::vector<HWND> listed = windows;
-    std::sort(listed.begin(), listed.end());
     // Missing from the list is no proof of death: the list may have stopped short, and it leaves
     // out the windows of Store apps that a hook reported. Only a handle that is no window any
-    // more is gone. Known windows the list lacks go first, then the list in z-order.
-    std::vector<HWND> missing;
-    for (const auto& [window, known] : m_known) {
-        if (!std::binary_search(listed.begin(), listed.end(), window)) missing.push_back(window);
-    }
-    windows.insert(windows.begin(), missing.begin(), missing.end());
-    for (const HWND window : windows) {
+    // more is gone. Known windows go first, in the order they appeared (the order they close, as
+    // often as any guess can be), then new ones bottom first: a newer window mostly lies above.
+    std::vector<std::pair<ULONGLONG, HWND>> known;
+    known.reserve(m_known.size());
+    for (const auto& [window, k] : m_known) known.emplace_back(k.order, window);
+    std::sort(known.begin(), known.end());
+    for (const auto& [order, window] : known) {
         if (::IsWindow(window)) {
             See(window, std::nullopt, now, out);
         } else {
             Gone(window, false, now, out);
         }
+    }
+    const std::vector<HWND> listed = m_options.only != nullptr ? std::vector<HWND>{m_options.only} : TopLevelWindows();
+    for (auto window = listed.rbegin(); window != listed.rend(); ++window) {
+        if (m_known.count(*window) == 0 && ::IsWindow(*window)) See(*window, std::nullopt, now, out);
     }
 }
 
@@ -351,25 +371,35 @@ void WindowTracker::See(HWND window, std::optional<WindowEventKind> reported, UL
 
 void WindowTracker::Appeared(Reading reading, std::optional<WindowEventKind> reported, ULONGLONG tick, Events& out) {
     Known known{std::move(reading.state)};
+    known.order = m_appeared++;
     known.matched = Matches(known.state);
-    if (known.matched) {
-        Emit(WindowEventKind::Created, known.state, reported == WindowEventKind::Created, tick, reading.closed, out);
-    }
-    // Closed before it could be read: what was read has gone out; there is nothing to follow.
-    if (reading.closed) return;
     // Every window begins hidden, restored, uncloaked and in the background: what it became before
     // this first reading goes out as changes, so that the stream is the same whether the window was
     // read before or after it was shown, and a tracker that does not want "created" still learns.
     if (known.matched) {
+        Emit(WindowEventKind::Created, known.state, reported == WindowEventKind::Created, tick, reading.closed, out);
         WindowState begun = known.state;
         begun.visible = begun.minimized = begun.foreground = false;
         begun.cloaked = 0;
         for (const WindowEventKind kind : Differences(begun, known.state)) {
-            Emit(kind, known.state, reported == kind, tick, false, out);
+            Emit(kind, known.state, reported == kind, tick, reading.closed, out);
         }
-        if (reported && IsAct(*reported)) Emit(*reported, known.state, true, tick, false, out);
+        if (reported && IsAct(*reported)) Emit(*reported, known.state, true, tick, reading.closed, out);
     }
     const HWND window = known.state.handle;
+    // Gone already: its close goes out now, as nothing will report it later, after those of the
+    // windows that came before it and have gone too.
+    if (reading.closed || !::IsWindow(window)) {
+        for (const auto& [appeared, recent] : m_recent) {
+            if (m_known.count(recent) != 0 && !::IsWindow(recent)) Gone(recent, false, tick, out);
+        }
+        if (known.matched) Emit(WindowEventKind::Destroyed, known.state, false, tick, true, out);
+        return;
+    }
+    std::erase_if(m_recent, [&](const auto& entry) {
+        return entry.first + 2 * m_options.intervalMs < tick || m_known.count(entry.second) == 0;
+    });
+    m_recent.emplace_back(tick, window);
     m_known.emplace(window, std::move(known));
 }
 

@@ -97,21 +97,24 @@ public:
     DWORD NextWakeMs() const;
 
 private:
+    struct Reading {
+        WindowState state;
+        bool closed;
+    };
     struct Raised {
         HWND window;
         DWORD winEvent;
         ULONGLONG tick;
+        // A new window read as its creation was reported: what is left of one that closes before Poll.
+        std::optional<Reading> early;
     };
     struct Known {
         WindowState state;
+        ULONGLONG order = 0;       // when it appeared, against the others: the order of closes nobody reported
         bool matched = false;      // the filter took the state above
         bool movePending = false;  // a move held back by coalescing; its rectangle is in `state`
         bool moveReported = false; // a WinEvent reported one of the held moves
         ULONGLONG lastMoved = 0;   // when this window's last "moved" went out
-    };
-    struct Reading {
-        WindowState state;
-        bool closed;
     };
     using Events = std::vector<WindowEvent>;
 
@@ -123,6 +126,7 @@ private:
     bool Matches(const WindowState& state) const;
     bool IsOwn(DWORD pid) const { return m_options.skipOwnProcess && pid == m_ownPid; }
     Reading Read(HWND window, const WindowState* known) const;
+    std::optional<Reading> EarlyReading(HWND window) const;
 
     void Handle(const Raised& raised, Events& out);
     void Reconcile(ULONGLONG now, Events& out);
@@ -145,6 +149,10 @@ private:
     std::unordered_map<HWND, Known> m_known;  // every top-level window seen, matching or not
     HWND m_foreground = nullptr;
     ULONGLONG m_nextReconcile = 0;
+    ULONGLONG m_appeared = 0;  // windows that have appeared so far
+    // Windows that appeared in the last two intervals, in order: the ones whose closes a window
+    // found closed at its first reading may follow unreported.
+    std::vector<std::pair<ULONGLONG, HWND>> m_recent;
 };
 
 }  // namespace cli

@@ -257,7 +257,7 @@ protected:
         if (row.exit == 2) { EXPECT_EQ(r.out, ""); }
         if (row.exit >= 2 || expectsErrors) {
             const std::string hint = row.exit == 2 ? "Run 'velmora --help' for usage.\n" : "";
-            EXPECT_TRUE(std::regex_match(r.err, std::regex("velmora: [^\n]+\n(  [^\n]+\n)*" + hint))) << r.err;
+            EXPECT_TRUE(std::regex_match(r.err, std::regex("(velmora: [^\n]+\n(  [^\n]+\n)*)+" + hint))) << r.err;
         } else if (std::string(row.args).find("watch") == std::string::npos) {
             EXPECT_EQ(r.err, "");
         }
@@ -643,6 +643,10 @@ const Row kWineDwmRows[] = {
     {"windows --fields handle,cloaked,frame,title", 1, {"\n{A} ? ? VelmoraTarget Alpha\n"}},
     {"set {A} corner=round", 1, {"\ncorner round DWM OK error 0x80004001: not implemented (E_NOTIMPL)\n"}},
     {"frame {A} all", 1, {"\nresult DWM OK\n", "\nextended-frame-bounds error 0x80004001"}},
+    // A DWM that cannot tell cloaking leaves --visible to the window's flag, and --cloaked never holds; both say so.
+    {"wait {A} --visible --timeout 5", 0, {"\n{A} {pid} {exe} VelmoraTestClass yes no ? ",
+        "E:the DWM cannot tell whether a window is cloaked (error 0x80004001: not implemented (E_NOTIMPL)); --visible looks"}},
+    {"wait {A} --cloaked --timeout 0.3", 4, {"E:--cloaked cannot hold", "E:timed out after 0.3 s"}},
 };
 INSTANTIATE_TEST_SUITE_P(FakeDwm, VelmoraE2e, testing::ValuesIn(kFakeDwmRows));
 INSTANTIATE_TEST_SUITE_P(WineDwm, VelmoraE2e, testing::ValuesIn(kWineDwmRows));
