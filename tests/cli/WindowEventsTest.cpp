@@ -172,14 +172,15 @@ TEST(WindowEvents, WindowsOfAMomentAreEachCreatedThenDestroyedInTheOrderTheyCame
         EventBit(Kind::Created) | EventBit(Kind::Destroyed), 40}));
     ::PostMessageW(before, WM_APP + 1, 20, 5);
     std::vector<HWND> created, destroyed;
-    Await(watches, [&](const Watch& w) {
+    const auto told = [&](const Watch& w) {
         created.clear(), destroyed.clear();
         for (const cli::WindowEvent& e : w.events) (e.kind == Kind::Created ? created : destroyed).push_back(e.state.handle);
         return destroyed.size() >= 20;
-    });
+    };
+    Await(watches, told);
     Await(watches, kNever, 100);  // late doubles would arrive here
-    EXPECT_EQ(watches[0]->events.size(), 2 * created.size());
-    EXPECT_GE(created.size(), 10u);
+    told(*watches[0]);
+    ASSERT_FALSE(created.empty());  // how many are told depends on how soon this process runs
     EXPECT_EQ(destroyed, created);
     for (const HWND window : created) EXPECT_EQ(watches[0]->Kinds(window), "created destroyed");
 }
