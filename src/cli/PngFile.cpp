@@ -10,12 +10,7 @@
 namespace cli {
 namespace {
 
-struct FileTraits {
-    using Handle = HANDLE;
-    static HANDLE Invalid() { return INVALID_HANDLE_VALUE; }
-    static void Close(HANDLE file) { ::CloseHandle(file); }
-};
-using UniqueFile = fw::UniqueHandle<FileTraits>;
+using fw::UniqueFile;
 
 HRESULT WritePng(const Picture& picture, IStream* stream) {
     ComRef<IWICImagingFactory> factory;

@@ -16,14 +16,13 @@ BOOL WINAPI OnConsoleControl(DWORD) {
 }  // namespace
 
 StopSignal::StopSignal() : m_stop(::CreateEventW(nullptr, TRUE, FALSE, nullptr)) {
-    g_stopEvent = m_stop;
+    g_stopEvent = m_stop.get();
     ::SetConsoleCtrlHandler(&OnConsoleControl, TRUE);
 }
 
 StopSignal::~StopSignal() {
     ::SetConsoleCtrlHandler(&OnConsoleControl, FALSE);
     g_stopEvent = nullptr;
-    if (m_stop != nullptr) ::CloseHandle(m_stop);
 }
 
 }  // namespace cli

@@ -3,6 +3,8 @@
 // waits on beside its messages.
 #include <windows.h>
 
+#include "framework/Handles.h"
+
 namespace cli {
 
 class StopSignal {
@@ -12,10 +14,10 @@ public:
     StopSignal(const StopSignal&) = delete;
     StopSignal& operator=(const StopSignal&) = delete;
     // Null when the event could not be made.
-    HANDLE Event() const { return m_stop; }
+    HANDLE Event() const { return m_stop.get(); }
 
 private:
-    HANDLE m_stop;
+    fw::UniqueKernelObject m_stop;
 };
 
 }  // namespace cli

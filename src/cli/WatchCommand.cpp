@@ -132,15 +132,8 @@ Facts WindowLine(const char* event, const WindowState& state, ProcessNames& name
 std::function<bool(const WindowState&)> Filter(const WindowSelector& s, ProcessNames& names) {
     if (!s.title && !s.className && !s.pid && !s.process) return {};
     return [&s, &names](const WindowState& state) {
-        const auto lower = [](std::wstring text) {
-            if (!text.empty()) ::CharLowerBuffW(text.data(), static_cast<DWORD>(text.size()));
-            return text;
-        };
-        if (s.pid && *s.pid != state.pid) return false;
-        if (s.className && lower(state.className) != lower(ToWide(*s.className))) return false;
-        if (s.process && lower(ToWide(names.Name(state.pid))) != lower(ToWide(*s.process))) return false;
-        if (s.title && lower(state.title).find(lower(ToWide(*s.title))) == std::wstring::npos) return false;
-        return true;
+        WindowProbe probe(state.handle, state.pid, state.className, state.title, names);
+        return probe.Matches(s);
     };
 }
 

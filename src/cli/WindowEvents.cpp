@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <iterator>
 
+#include "cli/WindowFields.h"
 #include "dwm/DwmCalls.h"
 
 namespace cli {
@@ -103,22 +104,6 @@ std::wstring TitleOf(HWND window) {
 std::wstring ClassOf(HWND window) {
     wchar_t name[257] = {};  // class names are at most 256 characters
     return std::wstring(name, static_cast<size_t>(std::max(0, ::GetClassNameW(window, name, 257))));
-}
-
-BOOL CALLBACK CollectWindow(HWND window, LPARAM list) {
-    try {
-        reinterpret_cast<std::vector<HWND>*>(list)->push_back(window);
-        return TRUE;
-    } catch (...) {
-        // Out of memory: the list stops short, which costs the missing windows a later reading.
-        return FALSE;
-    }
-}
-
-std::vector<HWND> TopLevelWindows() {
-    std::vector<HWND> windows;
-    ::EnumWindows(&CollectWindow, reinterpret_cast<LPARAM>(&windows));
-    return windows;
 }
 
 // What the enumeration would list: message-only windows have a root of their own too, but

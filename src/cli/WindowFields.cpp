@@ -7,6 +7,7 @@
 #include "cli/CommandLine.h"
 #include "cli/Meanings.h"
 #include "cli/Output.h"
+#include "framework/Handles.h"
 
 namespace cli {
 namespace {
@@ -71,14 +72,13 @@ const std::string& ProcessNames::Name(DWORD pid) {
     const auto known = m_names.find(pid);
     if (known != m_names.end()) return known->second;
     std::string name;
-    if (HANDLE process = ::OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, pid)) {
+    if (const fw::UniqueKernelObject process{::OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, pid)}) {
         wchar_t path[MAX_PATH * 2];
         DWORD size = static_cast<DWORD>(std::size(path));
-        if (::QueryFullProcessImageNameW(process, 0, path, &size)) {
+        if (::QueryFullProcessImageNameW(process.get(), 0, path, &size)) {
             const std::wstring full(path, size);
             name = ToUtf8(full.substr(full.find_last_of(L"\\/") + 1));
         }
-        ::CloseHandle(process);
     }
     return m_names.emplace(pid, std::move(name)).first->second;
 }

@@ -9,6 +9,8 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <utility>
+#include <vector>
 
 #include "cli/Facts.h"
 
@@ -29,6 +31,9 @@ private:
 class WindowProbe {
 public:
     WindowProbe(HWND window, ProcessNames& names) : m_window(window), m_names(names) {}
+    // A window whose facts were read already (the event tracker's): those are not asked again.
+    WindowProbe(HWND window, DWORD pid, std::wstring className, std::wstring title, ProcessNames& names)
+        : m_window(window), m_names(names), m_pid(pid), m_title(std::move(title)), m_className(std::move(className)) {}
 
     HWND Window() const { return m_window; }
     DWORD Pid();

@@ -49,9 +49,24 @@ struct ModuleTraits {
     static void Close(HMODULE module) { ::FreeLibrary(module); }
 };
 
+// Kernel objects answer null when they cannot be made, files INVALID_HANDLE_VALUE.
+struct KernelObjectTraits {
+    using Handle = HANDLE;
+    static constexpr HANDLE Invalid() { return nullptr; }
+    static void Close(HANDLE object) { ::CloseHandle(object); }
+};
+
+struct FileTraits {
+    using Handle = HANDLE;
+    static HANDLE Invalid() { return INVALID_HANDLE_VALUE; }
+    static void Close(HANDLE file) { ::CloseHandle(file); }
+};
+
 using UniqueBrush = UniqueHandle<GdiObjectTraits<HBRUSH>>;
 using UniqueRegion = UniqueHandle<GdiObjectTraits<HRGN>>;
 using UniqueModule = UniqueHandle<ModuleTraits>;
+using UniqueKernelObject = UniqueHandle<KernelObjectTraits>;
+using UniqueFile = UniqueHandle<FileTraits>;
 
 }  // namespace fw
 

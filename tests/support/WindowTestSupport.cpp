@@ -2,6 +2,8 @@
 
 #include <chrono>
 
+#include "framework/Handles.h"
+
 namespace testsupport {
 
 void PumpMessages(DWORD milliseconds) {
@@ -19,6 +21,16 @@ bool PumpUntil(const std::function<bool()>& condition, DWORD timeoutMilliseconds
         if (condition()) return true;
         if (::GetTickCount64() >= deadline) return false;
         ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
+    }
+}
+
+void FillQuadrants(HWND window, HDC dc, const COLORREF (&colours)[4]) {
+    RECT c{};
+    ::GetClientRect(window, &c);
+    for (int q = 0; q < 4; ++q) {
+        const RECT part{q % 2 * c.right / 2, q / 2 * c.bottom / 2, (q % 2 + 1) * c.right / 2, (q / 2 + 1) * c.bottom / 2};
+        const CBrush brush(colours[q]);
+        ::FillRect(dc, &part, brush.get());
     }
 }
 

@@ -55,6 +55,10 @@ private:
 };
 
 // The text of a window, as another program would read it.
+// Four solid quadrants over the window's client area, left to right and top to bottom, the same
+// painted and printed: a picture whose every pixel a capture test can predict.
+void FillQuadrants(HWND window, HDC dc, const COLORREF (&colours)[4]);
+
 std::wstring TextOf(HWND window);
 
 // The first visible top-level window of the process that `match` accepts, or null.

@@ -228,12 +228,8 @@ enum Access { kGet = 1, kSet = 2, kBoth = kGet | kSet };
 
 struct Build {
     DWORD major, minor, build;
+    constexpr auto operator<=>(const Build&) const = default;
 };
-constexpr bool operator<(const Build& a, const Build& b) {
-    if (a.major != b.major) return a.major < b.major;
-    if (a.minor != b.minor) return a.minor < b.minor;
-    return a.build < b.build;
-}
 constexpr Build kVista{6, 0, 0}, kWindows7{6, 1, 0}, kWindows8{6, 2, 0}, kWindows10{10, 0, 10240},
     kWindows10_1809{10, 0, 17763}, kWindows10_2004{10, 0, 19041}, kWindows11{10, 0, 22000},
     kWindows11_22H2{10, 0, 22621}, kNever{~0u, 0, 0};
