@@ -56,7 +56,7 @@ int RunCapture(const CaptureCommand& command) {
                                {"dpi", Integer{capture.dpi}},
                                {"method", Word{kMethods[static_cast<int>(capture.method)]}},
                                {"fell-back", YesNo{capture.fellBack}},
-                               {"file", Untrusted{file}},
+                               {"file", Word{file}},  // the user's own path, as the errors show it
                                {"bytes", Integer{static_cast<std::int64_t>(png->size())}},
                                {"covered-by", CoveredBy(capture.coveredBy)}});
     return Finish(facts, command.json);

@@ -423,6 +423,7 @@ const Row kFakeDwmRows[] = {
         "/rect/left=767", "/rect/top=620", "/method=screen", "/covered-by/0/handle={C}", "/covered-by/0/title=Velmora Cover",
         "/file=Z:\\tmp\\velmora-e2e-frame.png"}},
     {"capture {Q} --area window -o Z:\\tmp\\velmora-e2e-window.png", 0, {"\nwidth 300\n", "\nheight 200\n",
+        "\nfile Z:\\tmp\\velmora-e2e-window.png\n",
         "\nmethod screen\n", "\nfell-back yes\n", "\ncovered-by:\nhandle title\n{C} Velmora Cover\n"}},
     {"capture {Q} --method print -o Z:\\tmp\\velmora-e2e-print.png", 1, {"E:the window rendered nothing through PrintWindow"}},
     {"capture {M} -o Z:\\tmp\\velmora-e2e-minimized.png", 1, {"E:is minimized"}},
