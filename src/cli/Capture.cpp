@@ -266,6 +266,23 @@ void CaptureAuto(HWND window, CaptureArea area, CaptureResult& result) {
 
 }  // namespace
 
+bool CaptureAreaRect(HWND window, CaptureArea area, RECT* rect) { return AreaRect(window, area, rect); }
+bool IsCloakedWindow(HWND window) { return IsCloaked(window); }
+std::vector<HWND> WindowsCovering(HWND window, const RECT& rect) { return CoveringWindows(window, rect); }
+bool IsOnScreen(const RECT& rect) { return OnScreen(rect); }
+
+bool TakeScreen(const RECT& rect, Picture& picture, const char** failedCall) {
+    const WindowDc screen(nullptr);
+    if (screen.get() == nullptr) return *failedCall = "GetDC", false;
+    const Canvas canvas(Width(rect), Height(rect));
+    if (!canvas) return *failedCall = "CreateDIBSection", false;
+    if (!::BitBlt(canvas.dc(), 0, 0, Width(rect), Height(rect), screen.get(), rect.left, rect.top, SRCCOPY | CAPTUREBLT)) {
+        return *failedCall = "BitBlt", false;
+    }
+    ::GdiFlush();
+    picture = canvas.CopyOut(RECT{0, 0, Width(rect), Height(rect)});
+    return true;
+}
 
 CaptureResult CaptureWindow(HWND window, CaptureArea area, CaptureMethod method) {
     CaptureResult result;

@@ -11,7 +11,8 @@ namespace cli {
 
 enum class CaptureArea { Frame, Window, Client };
 enum class CaptureMethod { Auto, Screen, Print };
-enum class CaptureStatus { Ok, Minimized, EmptyArea, CloakedForScreen, PrintedNothing, Closed, Failed };
+enum class CaptureStatus { Ok, Minimized, EmptyArea, CloakedForScreen, PrintedNothing, Closed, Failed, Covered, OffScreen,
+                           Interrupted };
 
 // Rows top-down; each pixel is 32-bit BGRA in memory (0xAARRGGBB read as a number), alpha 255:
 // the layout of a 32-bpp top-down DIB, and of WIC's 32bppBGRA.
@@ -35,5 +36,16 @@ struct CaptureResult {
 
 // Never throws but std::bad_alloc. A window that closes meanwhile gives Closed, not a picture.
 CaptureResult CaptureWindow(HWND window, CaptureArea area, CaptureMethod method);
+
+// The pieces a matte capture (Matte.h) shares with the plain one.
+// The area's rectangle on the screen, physical pixels.
+bool CaptureAreaRect(HWND window, CaptureArea area, RECT* rect);
+bool IsCloakedWindow(HWND window);
+// Visible, uncloaked top-level windows above the window that overlap the rectangle, topmost first.
+std::vector<HWND> WindowsCovering(HWND window, const RECT& rect);
+// Every pixel of the rectangle lies on a monitor.
+bool IsOnScreen(const RECT& rect);
+// The screen's pixels in the rectangle, alpha 255; false, with the call that failed, when not.
+bool TakeScreen(const RECT& rect, Picture& picture, const char** failedCall);
 
 }  // namespace cli

@@ -141,6 +141,7 @@ HRESULT GetCompositionTimingInfo(DWM_TIMING_INFO* timing) {
 HRESULT ExtendFrameIntoClientArea(HWND window, const MARGINS& margins) {
     return Gated(dwm::kExtendFrameIntoClientArea, window, &margins);
 }
+HRESULT FlushComposition() { return Gated(dwm::kFlush); }
 
 void GetWindowBounds(HWND window, RECT* bounds) {
     // Its own query on every call, independent of the gate's cache; a failed query leaves

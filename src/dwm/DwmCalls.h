@@ -57,6 +57,8 @@ HRESULT SetWindowAttributeValue(HWND window, DWORD attribute, const void* value,
 // `timing->cbSize` is set here.
 HRESULT GetCompositionTimingInfo(DWM_TIMING_INFO* timing);
 HRESULT ExtendFrameIntoClientArea(HWND window, const MARGINS& margins);
+// Returns once the DWM has presented what was drawn before the call.
+HRESULT FlushComposition();
 
 // The window's extended frame bounds where the DWM gives them, else its window rectangle.
 void GetWindowBounds(HWND window, RECT* bounds);

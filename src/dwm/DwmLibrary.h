@@ -14,7 +14,7 @@ namespace dwm {
 enum class Slot { IsCompositionEnabled, EnableComposition, GetColorizationColor, GetWindowAttribute,
                   SetWindowAttribute, ExtendFrameIntoClientArea, EnableBlurBehindWindow,
                   RegisterThumbnail, UnregisterThumbnail, UpdateThumbnailProperties, GetCompositionTimingInfo,
-                  Count };
+                  Flush, Count };
 
 // An entry point of dwmapi.dll with its type: found by name, or by ordinal when name is null.
 template <typename Fn>
@@ -48,6 +48,7 @@ inline constexpr EntryPoint<decltype(&::DwmUpdateThumbnailProperties)> kUpdateTh
     Slot::UpdateThumbnailProperties, "DwmUpdateThumbnailProperties", 0};
 inline constexpr EntryPoint<decltype(&::DwmGetCompositionTimingInfo)> kGetCompositionTimingInfo{
     Slot::GetCompositionTimingInfo, "DwmGetCompositionTimingInfo", 0};
+inline constexpr EntryPoint<decltype(&::DwmFlush)> kFlush{Slot::Flush, "DwmFlush", 0};
 
 // The entry point of slot, loading dwmapi.dll and looking the entry up when not yet done.
 // On failure returns null and sets *failure to the HRESULT of the failed load or look-up;

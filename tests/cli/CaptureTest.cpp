@@ -1,6 +1,7 @@
 // Captures of the test's own windows (PrintWindow renders those under Wine too), the PNG made of
 // them as WIC reads it back, and files that are replaced whole or not at all.
 #include "cli/Capture.h"
+#include "cli/Matte.h"
 #include "cli/PngFile.h"
 
 #include <gtest/gtest.h>
@@ -186,6 +187,47 @@ TEST(PngFile, WritesWhatWicReadsBackWholeOrNotAtAll) {
     EXPECT_EQ(Decode(folder / L"kept.png", r.picture), r.picture.pixels);
     ::SetFileAttributesW((folder / L"locked.png").c_str(), FILE_ATTRIBUTE_NORMAL);
     fs::remove_all(folder);
+}
+
+// Through the backdrop: what the window's region leaves out is transparent, the rest opaque and
+// its own colour; and whatever the ending, no backdrop is left behind.
+TEST(Matte, TakesTrueTransparencyAndLeavesNoBackdrop) {
+    struct Row { const char* name; CaptureStatus status; bool covered, minimized, stopped; };
+    const Row rows[] = {
+        {"alone", CaptureStatus::Ok, false, false, false},
+        {"covered", CaptureStatus::Covered, true, false, false},
+        {"minimized", CaptureStatus::Minimized, false, true, false},
+        {"stopped", CaptureStatus::Interrupted, false, false, true},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        const PaintedWindow under(200, true), window(40);
+        RECT outer{};
+        ::GetWindowRect(window.get(), &outer);
+        // Corners of radius 8 cut from the window rectangle.
+        ::SetWindowRgn(window.get(), ::CreateRoundRectRgn(0, 0, outer.right - outer.left + 1, outer.bottom - outer.top + 1, 16, 16), TRUE);
+        std::optional<PaintedWindow> cover;
+        if (row.covered) cover.emplace(100, true);
+        if (row.minimized) ::ShowWindow(window.get(), SW_MINIMIZE);
+        const fw::UniqueKernelObject stop(::CreateEventW(nullptr, TRUE, row.stopped, nullptr));
+        testsupport::PumpMessages(100);
+        const CaptureResult r = CaptureMatte(window.get(), CaptureArea::Window, 4, stop.get());
+        EXPECT_EQ(r.status, row.status) << r.reason;
+        EXPECT_EQ(::FindWindowW(kMatteClass, nullptr), nullptr);
+        if (r.status != CaptureStatus::Ok) continue;
+        ASSERT_EQ(std::pair(r.picture.width, r.picture.height),
+                  std::pair(static_cast<int>(outer.right - outer.left + 8), static_cast<int>(outer.bottom - outer.top + 8)));
+        const auto at = [&](int x, int y) { return r.picture.pixels[static_cast<size_t>(y * r.picture.width + x)]; };
+        EXPECT_EQ(at(0, 0), 0u);              // the margin: the backdrop alone
+        EXPECT_EQ(at(4, 4) >> 24, 0u);        // cut by the rounded corner
+        EXPECT_EQ(at(4, 20) >> 24, 255u);     // the frame's edge, beside the corner
+        POINT centre{(outer.right - outer.left) / 2 + 4, (outer.bottom - outer.top) / 2 + 4};
+        RECT client{};
+        ::GetClientRect(window.get(), &client);
+        ::MapWindowPoints(window.get(), nullptr, reinterpret_cast<POINT*>(&client), 2);
+        EXPECT_EQ(at(client.left - outer.left + 4 + 2, client.top - outer.top + 4 + 2), kQuadrants[0]);
+        (void)centre;
+    }
 }
 
 }  // namespace

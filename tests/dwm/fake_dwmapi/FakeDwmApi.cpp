@@ -626,6 +626,14 @@ HRESULT WINAPI FakeGetCompositionTimingInfo(HWND window, DWM_TIMING_INFO* info) 
         });
 }
 
+// Nothing is composed here: what was drawn is on the screen already. Windows 7 refuses it while
+// composition is off.
+HRESULT WINAPI FakeFlush() {
+    return Run(L"DwmFlush", NoArguments(), [&]() -> HRESULT {
+        return g_state.composition ? S_OK : fake_dwm::kCompositionDisabled;
+    });
+}
+
 void WINAPI FakeDwm_Reset() {
     Lock lock;
     try {

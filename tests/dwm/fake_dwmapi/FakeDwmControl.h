@@ -3,7 +3,7 @@
 // system32). Tests reach them with GetProcAddress by the names below; tests/support/FakeDwm.h
 // wraps them.
 //
-// Behaviour of the eleven DWM entry points:
+// Behaviour of the twelve DWM entry points:
 //  - Every call is appended to the journal first, as one line (formats below), also when it then
 //    fails. With FAKE_DWM_JOURNAL set, each line is also appended to that file (UTF-8, '\n').
 //  - An injected failure (FakeDwm_Fail) is returned next, without any other effect.
@@ -49,6 +49,8 @@
 //  - DwmGetCompositionTimingInfo: a null record or a cbSize other than sizeof(DWM_TIMING_INFO)
 //    is E_INVALIDARG, composition off is kCompositionDisabled; else the record is zeroed but for
 //    cbSize and filled with the kTiming figures below (the window is not looked at).
+//  - DwmFlush returns at once (what was drawn is on the screen already): S_OK, or
+//    kCompositionDisabled while composition is off.
 //
 // Journal lines (hwnd and thumbnail as 0x%08x, rectangles as (left,top,right,bottom)):
 //   DwmIsCompositionEnabled
@@ -67,6 +69,7 @@
 //   DwmUpdateThumbnailProperties thumbnail=0x00001001 flags=0x1f destination=(0,0,100,50)
 //       source=(0,0,200,100) opacity=255 visible=1 clientAreaOnly=0   (one line; properties=null)
 //   DwmGetCompositionTimingInfo hwnd=0x00000000 size=292   (size is the cbSize given; info=null)
+//   DwmFlush
 //
 // Environment read when the DLL is loaded (the initial state, restored by FakeDwm_Reset):
 //   FAKE_DWM_COMPOSITION=0|1, FAKE_DWM_COLORIZATION=0xAARRGGBB, FAKE_DWM_OPAQUE=n,
