@@ -74,6 +74,11 @@ Json ToJson(const Value& value) {
             [](const Version& v) { return Json{{"major", v.major}, {"minor", v.minor}, {"build", v.build}}; },
             [](const Done& v) { return Json{{"hresult", HexResult(v.result)}}; },
             [](const Failure& v) { return Json{{"hresult", HexResult(v.result)}, {"error", v.meaning}}; },
+            [](const Painted& v) {
+                Json painted{{"painted", v.holds}, {"seen", v.seen}, {"asked", v.asked}};
+                if (!v.after.empty()) painted["after"] = v.after;
+                return painted;
+            },
             [](const Group& v) { return ObjectJson(v.facts); },
             [](const Change& v) {
                 Json change{{"name", v.name}};
@@ -176,6 +181,10 @@ std::string ValueText(const Value& value, bool inTable, bool shortFailure) {
                 if (shortFailure) return std::string(v.meaning == "no DWM" ? "no DWM" : "?");
                 return v.predicted ? v.meaning : "error " + HexResult(v.result) + ": " + v.meaning;
             },
+            [](const Painted& v) {
+                if (!v.holds) return "not painted: " + v.seen + ", asked " + v.asked;
+                return "painted" + (v.after.empty() ? std::string() : " after " + v.after) + ": " + v.seen;
+            },
             [](const Group& v) {
                 std::string text;
                 for (const Fact& fact : v.facts) text += (text.empty() ? "" : ", ") + ValueText(fact.value, true);
@@ -217,6 +226,7 @@ std::string LineJson(const Facts& facts) { return Dump(ObjectJson(facts)); }
 bool HasFailure(const Facts& facts) {
     return std::any_of(facts.begin(), facts.end(), [](const Fact& fact) {
         if (const auto* failure = std::get_if<Failure>(&fact.value)) return failure->counts;
+        if (const auto* painted = std::get_if<Painted>(&fact.value)) return !painted->holds;
         if (const auto* group = std::get_if<Group>(&fact.value)) return HasFailure(group->facts);
         if (const auto* table = std::get_if<Table>(&fact.value)) {
             return std::any_of(table->rows.begin(), table->rows.end(), [](const Facts& row) { return HasFailure(row); });

@@ -69,6 +69,12 @@ struct Failure {
     bool predicted = false;  // the documentation says so: set-only, newer than this Windows, no DWM
     bool counts = true;      // makes the command exit 1
 };
+struct Painted {  // what `set --verify` saw of a value it set; not painted makes the command exit 1
+    bool holds;
+    std::string seen;   // "round (radius 8)", "caption #F3F3F3"
+    std::string asked;  // the value as set takes it
+    std::string after;  // the repaint after which it was painted, if one was needed
+};
 struct Group {
     Facts facts;
     bool prefixed = true;  // in text, each member keyed "group member"; else by its own key
@@ -84,7 +90,7 @@ struct Table {
 };
 
 using Value = std::variant<Unknown, YesNo, OnOff, Integer, Real, Word, Untrusted, Handle, Mark, Rect, Margins, Colour,
-                           Colorization, Rate, Version, Done, Failure, Group, Change, Table>;
+                           Colorization, Rate, Version, Done, Failure, Painted, Group, Change, Table>;
 
 struct Fact {
     std::string key;

@@ -55,6 +55,7 @@ struct InitialState {
     RECT inset{7, 0, 7, 7};
     std::map<std::wstring, Failure> failures;
     int closeAtCall = 0;
+    int interruptAtCall = 0;
 };
 
 struct State {
@@ -65,6 +66,8 @@ struct State {
     std::map<std::wstring, Failure> failures;
     // The window named by this call (counting from 1) is closed before the call is answered.
     int closeAtCall = 0;
+    // Ctrl+C reaches the process before this call is answered.
+    int interruptAtCall = 0;
     int windowCalls = 0;
     std::map<HWND, std::map<DWORD, int>> attributes;
     std::map<HTHUMBNAIL, DWM_THUMBNAIL_PROPERTIES> thumbnails;
@@ -149,6 +152,7 @@ void ReadEnvironment() {
     if (auto value = Environment(L"FAKE_DWM_FAIL")) g_initial.failures = ParseFailures(*value);
     if (auto value = Environment(L"FAKE_DWM_JOURNAL")) g_journalPath = *value;
     if (auto value = Environment(L"FAKE_DWM_CLOSE_AT")) g_initial.closeAtCall = static_cast<int>(ParseNumber(*value));
+    if (auto value = Environment(L"FAKE_DWM_INTERRUPT_AT")) g_initial.interruptAtCall = static_cast<int>(ParseNumber(*value));
     if (auto value = Environment(L"FAKE_DWM_FRAME_INSET")) {
         RECT& inset = g_initial.inset;
         std::swscanf(value->c_str(), L"%ld,%ld,%ld,%ld", &inset.left, &inset.top, &inset.right, &inset.bottom);
@@ -163,6 +167,7 @@ void Restore() {
     g_state.inset = g_initial.inset;
     g_state.failures = g_initial.failures;
     g_state.closeAtCall = g_initial.closeAtCall;
+    g_state.interruptAtCall = g_initial.interruptAtCall;
 }
 
 void AppendToJournalFile(const std::wstring& line) {
@@ -210,10 +215,15 @@ HRESULT Run(const wchar_t* entry, Describe describe, Behave behave) {
 
 // FAKE_DWM_CLOSE_AT: the window the Nth window call names is closed first, as if its owner had
 // closed it in that instant. The owner is another process that dispatches its messages.
-void CloseIfDue(HWND window) {
-    if (g_state.closeAtCall <= 0 || ++g_state.windowCalls != g_state.closeAtCall) return;
-    DWORD_PTR ignored = 0;
-    ::SendMessageTimeoutW(window, WM_CLOSE, 0, 0, SMTO_ABORTIFHUNG, 5000, &ignored);
+// FAKE_DWM_INTERRUPT_AT: Ctrl+C is pressed in that instant; the console's handlers run on a thread
+// of their own, given the time a person's keystroke leaves them.
+void BeforeWindowCall(HWND window) {
+    const int call = ++g_state.windowCalls;
+    if (call == g_state.closeAtCall) {
+        DWORD_PTR ignored = 0;
+        ::SendMessageTimeoutW(window, WM_CLOSE, 0, 0, SMTO_ABORTIFHUNG, 5000, &ignored);
+    }
+    if (call == g_state.interruptAtCall && ::GenerateConsoleCtrlEvent(CTRL_C_EVENT, 0)) ::Sleep(500);
 }
 
 auto NoArguments() {
@@ -362,8 +372,22 @@ bool IsOtherProcess(HWND window) {
     return process != ::GetCurrentProcessId();
 }
 
+// What the DWM draws a frame from is the system's for the window: kept where the window's own
+// process reads it (the property a get would read as the system's value, though none of these is
+// ever read back), and that process is told that the DWM draws anew. The fake draws nothing: the
+// owner paints what the DWM would, or does not.
+void DrawFrame(HWND window, DWORD attribute, int value) {
+    if (attribute == kUseImmersiveDarkModeOld) attribute = kUseImmersiveDarkMode;
+    if (attribute != kUseImmersiveDarkMode && (attribute < kWindowCornerPreference || attribute > kTextColor)) return;
+    ::SetPropW(window, fake_dwm::AttributeProperty(attribute).c_str(),
+               reinterpret_cast<HANDLE>(static_cast<UINT_PTR>(static_cast<DWORD>(value))));
+    DWORD_PTR ignored = 0;
+    ::SendMessageTimeoutW(window, ::RegisterWindowMessageW(fake_dwm::kDrawFrameMessage), attribute, 0, SMTO_ABORTIFHUNG,
+                          5000, &ignored);
+}
+
 HRESULT ReadAttribute(HWND window, DWORD attribute, void* value, DWORD size) {
-    CloseIfDue(window);
+    BeforeWindowCall(window);
     if (!::IsWindow(window)) return E_HANDLE;
     if (value == nullptr) return E_POINTER;
     if (!Answers(attribute, kGet)) return E_INVALIDARG;
@@ -399,7 +423,7 @@ HRESULT ReadAttribute(HWND window, DWORD attribute, void* value, DWORD size) {
 }
 
 HRESULT WriteAttribute(HWND window, DWORD attribute, const void* value, DWORD size) {
-    CloseIfDue(window);
+    BeforeWindowCall(window);
     if (!::IsWindow(window)) return E_HANDLE;
     if (value == nullptr || !Answers(attribute, kSet) || size != sizeof(int)) {
         return E_INVALIDARG;
@@ -409,6 +433,7 @@ HRESULT WriteAttribute(HWND window, DWORD attribute, const void* value, DWORD si
     // Only the owner of a window may cloak it.
     if (attribute == DWMWA_CLOAK && IsOtherProcess(window)) return E_ACCESSDENIED;
     g_state.attributes[window][attribute] = stored;
+    DrawFrame(window, attribute, stored);
     // The DWM tells accessibility clients, other processes included, as on Windows 8 and later.
     if (attribute == DWMWA_CLOAK) {
         ::NotifyWinEvent(stored != 0 ? kEventObjectCloaked : kEventObjectUncloaked, window, OBJID_WINDOW, CHILDID_SELF);
@@ -471,7 +496,7 @@ HRESULT WINAPI FakeExtendFrameIntoClientArea(HWND window, const MARGINS* margins
                           margins->cxRightWidth, margins->cyTopHeight, margins->cyBottomHeight);
         },
         [&]() -> HRESULT {
-            CloseIfDue(window);
+            BeforeWindowCall(window);
             if (!::IsWindow(window)) return E_HANDLE;
             if (margins == nullptr) return E_INVALIDARG;
             if (!g_state.composition) return fake_dwm::kCompositionDisabled;
@@ -494,7 +519,7 @@ HRESULT WINAPI FakeEnableBlurBehindWindow(HWND window, const DWM_BLURBEHIND* blu
                           blurBehind->fTransitionOnMaximized);
         },
         [&]() -> HRESULT {
-            CloseIfDue(window);
+            BeforeWindowCall(window);
             if (!::IsWindow(window)) return E_HANDLE;
             if (blurBehind == nullptr) return E_INVALIDARG;
             if (!g_state.composition) return fake_dwm::kCompositionDisabled;

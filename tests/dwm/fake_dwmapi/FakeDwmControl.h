@@ -41,6 +41,9 @@
 //    set; its HANDLE cast to an integer is the value, 0 included. Without one, the default
 //    (0 unless given above). Attribute 1 follows the policy so found; 5, 9 and 14 have no such
 //    property. Only 37 and 38 are ever read back this way: the rest are set-only.
+//    A set of 20 (or 19), 33, 34, 35 or 36, what the DWM draws a frame from, also sets that
+//    property (19 as 20) on the window, and sends the window kDrawFrameMessage (wParam: the id):
+//    its owner paints what the DWM would draw, or does not; the fake draws nothing.
 //  - DwmExtendFrameIntoClientArea and DwmEnableBlurBehindWindow give kCompositionDisabled
 //    (DWM_E_COMPOSITIONDISABLED) while composition is off, as Windows 7 does.
 //  - DwmRegisterThumbnail hands out a handle never used before in the process;
@@ -77,6 +80,8 @@
 //   FAKE_DWM_JOURNAL=path of the journal file, FAKE_DWM_FRAME_INSET=left,top,right,bottom,
 //   FAKE_DWM_CLOSE_AT=n: before answering the nth call that names a window (attribute get or set,
 //   frame, blur), the fake sends that window WM_CLOSE (its owner, another process, destroys it).
+//   FAKE_DWM_INTERRUPT_AT=n: before answering the nth such call, Ctrl+C in the process's console
+//   (GenerateConsoleCtrlEvent), then half a second for its handlers to run.
 #include <windows.h>
 
 #include <cstddef>
@@ -98,6 +103,8 @@ inline constexpr wchar_t kAttributePropertyPrefix[] = L"FakeDwm.Attribute.";
 inline std::wstring AttributeProperty(DWORD attribute) {
     return kAttributePropertyPrefix + std::to_wstring(attribute);
 }
+// Registered window message: the DWM draws the window's frame anew from those properties.
+inline constexpr wchar_t kDrawFrameMessage[] = L"FakeDwm.DrawFrame";
 
 // What DwmGetCompositionTimingInfo reports; qpcRefreshPeriod is the QueryPerformanceFrequency
 // divided by kTimingRefreshNumerator, every other field 0.
