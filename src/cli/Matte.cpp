@@ -51,6 +51,9 @@ bool RegisterMatteClass() {
     return ::RegisterClassExW(&windowClass) != 0 || ::GetLastError() == ERROR_CLASS_ALREADY_EXISTS;
 }
 
+constexpr int kAttempts = 3;
+constexpr const char* kInterrupted = "interrupted by Ctrl+C";
+
 bool Stopped(HANDLE stop) { return stop != nullptr && ::WaitForSingleObject(stop, 0) == WAIT_OBJECT_0; }
 
 // This thread's messages, for as long as there are any; idle, the window system sends what was
@@ -83,45 +86,60 @@ public:
                                            ::GetModuleHandleW(nullptr), nullptr)
                        : nullptr) {}
     explicit operator bool() const { return static_cast<bool>(m_window); }
+    HWND get() const { return m_window.get(); }
 
     // Shown without activation around `area`, right after the target in z-order; false when the
     // system keeps it anywhere else.
     bool Place(const RECT& area) {
-        const bool wasTop = IsTopOfBand(m_target);
+        m_wasTop = IsTopOfBand(m_target);
         ::SetWindowLongPtrW(m_window.get(), GWLP_USERDATA, static_cast<LONG_PTR>(kWhite));
         if (!::SetWindowPos(m_window.get(), m_target, area.left - 1, area.top - 1, area.right - area.left + 2,
                             area.bottom - area.top + 2, SWP_NOACTIVATE | SWP_NOOWNERZORDER | SWP_SHOWWINDOW)) {
             return false;
         }
-        Pump();
-        if (IsBelowTarget()) return true;
-        // A window system may show a new window over all others, whatever the order asked (Wine's
-        // X11 driver stacks windows only to the top). A target that was the top of its band is
-        // asked to the top again: its place among the other windows stays as it was.
-        if (!wasTop) return false;
-        ::SetWindowPos(m_target, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
-        Pump();
-        return IsBelowTarget();
+        if (!KeepBelow()) return false;
+        m_ring = FreeRingPixel(area);
+        return true;
     }
 
     // Painted, and waited for until the ring shows it on the screen (which a DWM presents at its
-    // next frame); false when it never did.
-    bool Fill(COLORREF colour, const RECT& area, HANDLE stop) {
+    // next frame); false when it never did, or the backdrop cannot stay below.
+    bool Fill(COLORREF colour, HANDLE stop) {
         ::SetWindowLongPtrW(m_window.get(), GWLP_USERDATA, static_cast<LONG_PTR>(colour));
         ::RedrawWindow(m_window.get(), nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
         ::GdiFlush();
-        const std::optional<POINT> ring = FreeRingPixel(area);
         for (const ULONGLONG deadline = ::GetTickCount64() + kArrivalMs;;) {
             Pump();
             // Without a DWM that presents (none, or one that cannot say), the ring tells alone.
             FlushComposition();
-            if (!ring || ScreenPixel(*ring) == colour) return true;
+            if (!m_ring || ScreenPixel(*m_ring) == colour) return KeepBelow();
             if (::GetTickCount64() > deadline || Stopped(stop)) return false;
             ::Sleep(1);
         }
     }
 
-    bool IsBelowTarget() const { return ::GetWindow(m_target, GW_HWNDNEXT) == m_window.get(); }
+    // Below the target again where the window system raised it.
+    bool KeepBelow() {
+        Pump();
+        return IsBelowTarget() || Raise();
+    }
+
+    // A window system may show a window over all others whatever the order asked (Wine's X11 driver
+    // stacks windows only to the top). A target that was the top of its band is asked to the top
+    // again: its place among the other windows stays as it was.
+    bool Raise() {
+        if (!m_wasTop) return false;
+        ::SetWindowPos(m_target, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+        Pump();
+        return IsBelowTarget();
+    }
+
+    // Hidden windows in between show nothing.
+    bool IsBelowTarget() const {
+        HWND next = ::GetWindow(m_target, GW_HWNDNEXT);
+        while (next != nullptr && next != m_window.get() && !::IsWindowVisible(next)) next = ::GetWindow(next, GW_HWNDNEXT);
+        return next != nullptr && next == m_window.get();
+    }
 
 private:
     static constexpr ULONGLONG kArrivalMs = 2000;
@@ -146,6 +164,8 @@ private:
 
     HWND m_target;
     UniqueWindow m_window;
+    bool m_wasTop = false;
+    std::optional<POINT> m_ring;
 };
 
 void Refuse(CaptureResult& result, CaptureStatus status, std::string reason) {
@@ -194,6 +214,33 @@ bool Refused(HWND window, CaptureArea area, int margin, CaptureResult& result) {
     return false;
 }
 
+// The screen over white, then over black; false, the result refused, when a step fails.
+bool TakeOverBoth(HWND window, Backdrop& backdrop, HANDLE stop, CaptureResult& result, Picture& overWhite, Picture& overBlack) {
+    const char* failedCall = "";
+    for (const auto& [colour, picture] : {std::pair{kWhite, &overWhite}, std::pair{kBlack, &overBlack}}) {
+        if (Stopped(stop)) return Refuse(result, CaptureStatus::Interrupted, kInterrupted), false;
+        if (!::IsWindow(window)) return Refuse(result, CaptureStatus::Closed, Named(window) + " has closed"), false;
+        if (!backdrop.Fill(colour, stop)) {
+            if (Stopped(stop)) return Refuse(result, CaptureStatus::Interrupted, kInterrupted), false;
+            return Refuse(result, CaptureStatus::Failed, "the backdrop below " + Named(window) + " did not show on the screen"),
+                   false;
+        }
+        if (!TakeScreen(result.rect, *picture, &failedCall)) {
+            const DWORD error = ::GetLastError();
+            if (!::IsWindow(window)) return Refuse(result, CaptureStatus::Closed, Named(window) + " has closed"), false;
+            return Refuse(result, CaptureStatus::Failed,
+                          "cannot capture " + Named(window) + ": " + failedCall + ": " + SystemMessage(error)), false;
+        }
+    }
+    return true;
+}
+
+// Every pixel the backdrop's colour: the window showed nothing, or the backdrop was over it.
+bool Uniform(const Picture& picture, COLORREF colour) {
+    const std::uint32_t pixel = 0xFF000000u | GetRValue(colour) << 16 | GetGValue(colour) << 8 | GetBValue(colour);
+    return std::all_of(picture.pixels.begin(), picture.pixels.end(), [&](std::uint32_t p) { return p == pixel; });
+}
+
 }  // namespace
 
 Picture Unmatte(const Picture& overWhite, const Picture& overBlack) {
@@ -231,33 +278,31 @@ CaptureResult CaptureMatte(HWND window, CaptureArea area, int margin, HANDLE sto
         return result;
     }
     Picture overWhite, overBlack;
-    const char* failedCall = "";
-    for (const auto& [colour, picture] : {std::pair{kWhite, &overWhite}, std::pair{kBlack, &overBlack}}) {
-        if (Stopped(stop)) return Refuse(result, CaptureStatus::Interrupted, "interrupted"), result;
-        if (!backdrop.Fill(colour, result.rect, stop)) {
-            if (Stopped(stop)) return Refuse(result, CaptureStatus::Interrupted, "interrupted"), result;
-            if (!::IsWindow(window)) return Refuse(result, CaptureStatus::Closed, Named(window) + " has closed"), result;
-            return Refuse(result, CaptureStatus::Failed, "the backdrop below " + Named(window) + " did not show on the screen"), result;
-        }
-        if (!TakeScreen(result.rect, *picture, &failedCall)) {
-            const DWORD error = ::GetLastError();
-            if (!::IsWindow(window)) return Refuse(result, CaptureStatus::Closed, Named(window) + " has closed"), result;
-            Refuse(result, CaptureStatus::Failed, "cannot capture " + Named(window) + ": " + failedCall + ": " + SystemMessage(error));
-            return result;
+    // A system may show the backdrop over the window for a moment whatever the order asked, and tell
+    // it later: a take that is the backdrop alone is taken again. One such take may also be a window
+    // of the backdrop's colour (kept after the last attempt); both, nothing of the window showed.
+    for (int attempt = 1;; ++attempt) {
+        if (!TakeOverBoth(window, backdrop, stop, result, overWhite, overBlack)) return result;
+        const bool white = Uniform(overWhite, kWhite), black = Uniform(overBlack, kBlack);
+        if (backdrop.KeepBelow() && !white && !black) break;
+        if (attempt == kAttempts && white != black) break;
+        if (attempt == kAttempts || !backdrop.Raise()) {
+            return Refuse(result, CaptureStatus::Failed, "the backdrop came over " + Named(window) +
+                                                             ": the system does not keep it below"), result;
         }
     }
-    if (Stopped(stop)) return Refuse(result, CaptureStatus::Interrupted, "interrupted"), result;
-    // Pixels taken while the window closed or something came over it are not the window's.
+    // Pixels taken while the window closed, was cloaked or something came over it are not the window's.
+    const bool cloaked = IsCloakedWindow(window);
+    if (Stopped(stop)) return Refuse(result, CaptureStatus::Interrupted, kInterrupted), result;
     if (!::IsWindow(window)) return Refuse(result, CaptureStatus::Closed, Named(window) + " closed during the capture"), result;
-    if (auto covers = WindowsCovering(window, result.rect); !covers.empty()) {
-        return RefuseCovered(result, window, std::move(covers)), result;
-    }
+    if (cloaked) return Refuse(result, CaptureStatus::CloakedForScreen, Named(window) + " was cloaked during the capture"), result;
+    auto covers = WindowsCovering(window, result.rect);
+    covers.erase(std::remove(covers.begin(), covers.end(), backdrop.get()), covers.end());
+    if (!covers.empty()) return RefuseCovered(result, window, std::move(covers)), result;
     RECT now{};
-    const bool still = CaptureAreaRect(window, area, &now) && ::InflateRect(&now, margin, margin) && ::EqualRect(&now, &result.rect);
-    if (!::IsWindow(window)) return Refuse(result, CaptureStatus::Closed, Named(window) + " closed during the capture"), result;
-    if (!still || !backdrop.IsBelowTarget()) {
-        return Refuse(result, CaptureStatus::Failed, Named(window) + (still ? " went below the backdrop" : " moved") +
-                                                         " during the capture"), result;
+    if (!CaptureAreaRect(window, area, &now) || !::InflateRect(&now, margin, margin) || !::EqualRect(&now, &result.rect)) {
+        if (!::IsWindow(window)) return Refuse(result, CaptureStatus::Closed, Named(window) + " closed during the capture"), result;
+        return Refuse(result, CaptureStatus::Failed, Named(window) + " moved during the capture"), result;
     }
     result.picture = Unmatte(overWhite, overBlack);
     return result;

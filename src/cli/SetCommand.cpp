@@ -1,7 +1,11 @@
-// velmora set: sets DWM attributes in the order given, then reads back what the DWM made of each.
+// velmora set: sets DWM attributes in the order given, then reads back what the DWM made of each;
+// with --verify, what the pixels show of the attributes the DWM does not report.
 #include "cli/Arguments.h"
 #include "cli/Meanings.h"
+#include "cli/Output.h"
+#include "cli/StopSignal.h"
 #include "cli/Target.h"
+#include "cli/Verify.h"
 
 namespace cli {
 namespace {
@@ -15,6 +19,7 @@ struct SetOptions {
     WindowArguments arguments;
     WindowSelector window;
     std::vector<Assignment> assignments;
+    bool verify = false, nudge = false;
     bool json = false;
 };
 
@@ -57,6 +62,20 @@ std::string SettableHelp() {
     return text;
 }
 
+// The read-backs of the values the pixels can tell, replaced by what a look saw. Nothing when it
+// could not look: `why` then says so.
+std::optional<CaptureStatus> Verify(const SetOptions& command, HWND window, Table& lines, const std::vector<size_t>& rows,
+                                    const std::vector<ToVerify>& values, std::string& why) {
+    const StopSignal ctrlC;
+    const Verification verification = VerifyPainted(window, values, command.nudge, ctrlC.Event());
+    if (verification.status != CaptureStatus::Ok) {
+        why = "--verify: cannot look at the window: " + verification.reason;
+        return verification.status;
+    }
+    for (size_t i = 0; i < rows.size(); ++i) lines.rows[rows[i]].back().value = verification.painted[i];
+    return std::nullopt;
+}
+
 int RunSet(const SetOptions& command) {
     auto target = OpenTarget(command.window, {"handle", "title"});
     if (!target) return kExitNoWindow;
@@ -68,6 +87,8 @@ int RunSet(const SetOptions& command) {
         if (lines.rows.empty()) facts.clear();
         else facts.push_back({"set", lines});
     };
+    std::vector<size_t> verifiedRows;
+    std::vector<ToVerify> verified;
     // In the order given; a refusal does not stop the rest, a closed window does.
     for (const Assignment& assignment : command.assignments) {
         const dwm::Attribute& attribute = *assignment.attribute;
@@ -75,14 +96,28 @@ int RunSet(const SetOptions& command) {
         if (result < 0 && HasClosed(window)) return done(), FinishClosed(facts, command.json, window);
         const dwm::AttributeReading now = dwm::ReadAttribute(window, attribute);
         const bool closed = now.result < 0 && HasClosed(window);
+        const Value requested = AttributeValue(attribute, {assignment.value, {}});
         lines.rows.push_back({{"attribute", Word{attribute.name}},
-                              {"requested", AttributeValue(attribute, {assignment.value, {}})},
+                              {"requested", requested},
                               {"result", WriteResult(attribute, result)},
                               {"now", closed ? Value{Unknown{}} : ReadingValue(attribute, now, Asked::AsPart, true)}});
         if (closed) return done(), FinishClosed(facts, command.json, window);
+        // What the system picks (default) is no value the pixels can be held to.
+        const Telling* telling = FindTelling(attribute.name);
+        const std::string asked = ValueText(requested);
+        if (command.verify && result >= 0 && telling != nullptr && asked != "default") {
+            verifiedRows.push_back(lines.rows.size() - 1);
+            verified.push_back({telling, assignment.value, asked});
+        }
     }
+    std::string why;
+    const auto failed = verified.empty() ? std::nullopt : Verify(command, window, lines, verifiedRows, verified, why);
     done();
-    return Finish(facts, command.json);
+    if (failed == CaptureStatus::Closed) return FinishClosed(facts, command.json, window);
+    const int status = Finish(facts, command.json);
+    if (!failed) return status;
+    WriteError(why);
+    return failed == CaptureStatus::Interrupted ? kExitInterrupted : kExitFailed;
 }
 
 }  // namespace
@@ -91,10 +126,15 @@ void DefineSet(CommandDefinition& command) {
     auto options = command.Make<SetOptions>();
     DeclareWindow(command, options->arguments, "assignments", "NAME=VALUE", "assignments, applied in order");
     command.Json(options->json);
+    command.Flag("--verify", options->verify, "look at what the DWM drew of corner, border-color, caption-color, "
+                 "text-color and dark-mode: painted or not (exit 1)");
+    command.Flag("--nudge", options->nudge, "with --verify, a value not painted gets the repaints that make the DWM draw "
+                 "the frame again, one after another: frame change, activation, one-pixel resize");
     command.Footer(std::string(kWindowHelp) + "\n" + SettableHelp());
     command.OnParsed(
         [options]() -> Message {
             if (auto message = SettleWindow(options->arguments, options->window)) return message;
+            if (options->nudge && !options->verify) return "--nudge repaints for --verify: give both";
             return ParseAssignments(options->arguments.rest, options->assignments);
         },
         [options] { return RunSet(*options); });

@@ -13,6 +13,7 @@ void DefineSet(CommandDefinition& command);
 void DefineFrame(CommandDefinition& command);
 void DefineBlur(CommandDefinition& command);
 void DefineCapture(CommandDefinition& command);
+void DefineLook(CommandDefinition& command);
 void DefineWait(CommandDefinition& command);
 
 namespace {
@@ -27,6 +28,8 @@ constexpr CommandRow kCommands[] = {
     {"frame", "extend the frame into the client area", &DefineFrame},
     {"blur", "switch blur-behind on or off, with a region centred in the client area", &DefineBlur},
     {"capture", "save a picture of a window, as the DWM shows it, as a PNG", &DefineCapture},
+    {"look", "what the DWM drew around a window, measured from the screen: corners, border, caption, shadow",
+     &DefineLook},
     {"wait", "wait until a window exists, or holds every condition given, then print it", &DefineWait},
 };
 

@@ -26,7 +26,7 @@ cli::ParsedCommandLine Parse(const Args& args) { return cli::ParseCommandLine(cl
 const std::map<std::string, Args> kValidLines = {
     {"windows", {"windows"}}, {"get", {"get", "0x10"}}, {"composition", {"composition"}}, {"watch", {"watch"}},
     {"set", {"set", "0x10", "corner=round"}}, {"frame", {"frame", "0x10", "all"}}, {"blur", {"blur", "0x10", "on"}},
-    {"capture", {"capture", "0x10"}}, {"wait", {"wait", "0x10"}},
+    {"capture", {"capture", "0x10"}}, {"wait", {"wait", "0x10"}}, {"look", {"look", "0x10"}},
 };
 
 TEST(CommandLineTest, EveryCommandParsesHasItsHelpAndRefusesWordsAfterItsArguments) {
@@ -101,6 +101,12 @@ const Row kRows[] = {
     {{"capture", "0x10", "--area", "middle"}, "! --area: expected frame, window or client, got 'middle'"},
     {{"capture", "0x10", "--method", "paint"}, "! --method: expected auto, screen or print"},
     {{"capture", "0x10", "-o", ""}, "! --output"}, {{"capture", "0x10", "extra"}, "! 'extra'"},
+    {{"capture", "0x10", "--margin", "4"}, "! give --matte too"}, {{"capture", "0x10", "--matte", "--method", "print"}, "! --matte"},
+    {{"capture", "0x10", "--matte", "--margin", "-1"}, "! --margin"}, {{"set", "0x10", "corner=round", "--nudge"}, "! --nudge"},
+    {{"look", "0x10", "--expect", "corner=round", "--expect", "shadow=on", "--tolerance", "0"}, "look"},
+    {{"look", "0x10", "--expect", "corner=default"}, "! the pixels cannot tell it"}, {{"look", "0x10", "--expect", "cloak=on"},
+    "! --expect: the pixels cannot tell 'cloak'"}, {{"look", "0x10", "--expect", "shadow=maybe"}, "! 'maybe'"},
+    {{"look", "0x10", "--tolerance", "256"}, "! --tolerance"}, {{"look", "0x10", "extra"}, "! 'extra'"},
 };
 
 TEST(CommandLineTest, EachCommandLineParsesToItsCommandOrNamesWhatIsWrong) {

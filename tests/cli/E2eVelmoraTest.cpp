@@ -17,6 +17,7 @@
 #include <sstream>
 #include <thread>
 
+#include "FramedWindow.h"
 #include "cli/Output.h"
 #include "support/ChildJob.h"
 #include "support/FakeDwm.h"
@@ -455,6 +456,9 @@ const Row kFakeDwmRows[] = {
     {.args = "capture {Q} -o Z:\\tmp\\velmora-e2e-read-only.png", .exit = 1,
      .err = {"cannot write Z:\\tmp\\velmora-e2e-read-only.png: "}},
     {.args = "capture {Q} --area middle", .exit = 2, .err = {"--area: expected frame, window or client, got 'middle'"}},
+    {.args = "capture {Q} --matte -o Z:\\tmp\\velmora-e2e-matte.png", .exit = 1,
+     .err = {"the window {Q} is covered by {C} \"Velmora Cover\": the backdrop would not show through it"}},
+    {.args = "look {M}", .exit = 1, .err = {"the window {M} is minimized"}},
     // Output that cannot be written.
     {.args = "windows --json", .exit = 1, .schema = "windows", .err = {"cannot write the output: "}, .stdoutTo = Stdout::Full},
     {.args = "windows", .exit = 1, .err = {"cannot write the output: "}, .stdoutTo = Stdout::Closed},
@@ -534,6 +538,63 @@ TEST_F(VelmoraE2e, CaptureToStdoutWritesThePngAlone) {
     ::GetClientRect(s_windows["{Q}"], &client);
     EXPECT_EQ(bigEndian(16), client.right);  // IHDR width, then height
     EXPECT_EQ(bigEndian(20), client.bottom);
+}
+
+// Windows that draw what the DWM would (FramedWindow.h), one made for each case and raised above the others,
+// for look, set --verify and --nudge, and capture --matte. Whatever the ending, the window is where it was, on
+// top, the foreground unchanged, and no backdrop is left.
+TEST_F(VelmoraE2e, LookAndVerifyWhatWindowsDrewOfTheirFrame) {
+    using testsupport::Redraws;
+    const std::vector<std::pair<Redraws, Row>> cases = {
+        {Redraws::WhenSet, {.args = "look {L}", .out = {"\ncorner round\n", "\ncorners top-left 8\n", "\ncorners bottom-right 8\n",
+            "\ncaption color #F3F3F3\n", "\ncaption text #000000\n", "\ncaption dark-mode off\n",
+            "\nshadow left 0, right 0, top 0, bottom 0\n", "\ninsets left 7, right 7, top 0, bottom 7\n", "\nleft #707070 1\n",
+            "\ntop #707070 1\n", "\nbottom #707070 1\n"}}},
+        {Redraws::WhenSet, {.args = "look {L} --json --expect corner=round --expect dark-mode=off --expect shadow=off",
+            .schema = "look", .json = {{"/corner", "round"}, {"/corners/top-right", "8"}, {"/border/2/color", "#707070"},
+            {"/caption/text", "#000000"}, {"/expect/0/holds", "true"}, {"/expect/1/holds", "true"}, {"/expect/2/holds", "true"}}}},
+        {Redraws::WhenSet, {.args = "look {L} --expect corner=square --expect caption-color=#F3F3F3", .exit = 1,
+            .out = {"\ncorner square round (radius 8) no\n", "\ncaption-color #F3F3F3 caption #F3F3F3 yes\n"},
+            .err = {"corner: seen round (radius 8), expected square"}}},
+        {Redraws::WhenSet, {.args = "set {L} corner=small border-color=#00C000 caption-color=#204080 text-color=#FFC000 "
+            "dark-mode=on --verify", .out = {"\ncorner small DWM OK painted: small (radius 4)\n",
+            "\nborder-color #00C000 DWM OK painted: border #00C000\n", "\ncaption-color #204080 DWM OK painted: caption #204080\n",
+            "\ntext-color #FFC000 DWM OK painted: text #FFC000\n", "\ndark-mode on DWM OK painted: dark caption #204080\n"}}},
+        {Redraws::WhenSet, {.args = "set {L} corner=square caption-color=default --verify --json", .schema = "set",
+            .json = {{"/set/0/now/painted", "true"}, {"/set/0/now/seen", "square (radius 0)"},
+                     {"/set/1/now/error", "set-only: not reported"}}}},
+        {Redraws::AfterFrameChange, {.args = "set {L} corner=square caption-color=#204080 --verify", .exit = 1,
+            .out = {"\ncorner square DWM OK not painted: round (radius 8), asked square\n",
+                    "\ncaption-color #204080 DWM OK not painted: caption #F3F3F3, asked #204080\n"}}},
+        {Redraws::AfterFrameChange, {.args = "set {L} corner=square --verify --nudge",
+            .out = {"\ncorner square DWM OK painted after frame-change: square (radius 0)\n"}}},
+        {Redraws::Never, {.args = "set {L} corner=small --verify --nudge", .exit = 1,
+            .out = {"\ncorner small DWM OK not painted: round (radius 8), asked small\n"}}},
+        {Redraws::WhenSet, {.args = "capture {L} --matte --area window --margin 10 --json -o Z:\\tmp\\velmora-e2e-matte.png",
+            .schema = "capture", .json = {{"/matte", "true"}, {"/margin", "10"}, {"/width", "380"}, {"/height", "280"}}}},
+        // The fake's second call on the window comes after the screen was taken twice, the backdrop still up.
+        {Redraws::WhenSet, {.args = "look {L}", .exit = 3, .err = {"the window {L} has closed"}, .env = "FAKE_DWM_CLOSE_AT=2"}},
+        {Redraws::WhenSet, {.args = "look {L}", .exit = 130, .env = "FAKE_DWM_INTERRUPT_AT=2"}},
+    };
+    for (const auto& [redraws, row] : cases) {
+        SCOPED_TRACE(row.args);
+        SetUp();
+        const HWND framed = s_windows["{L}"] = testsupport::CreateFramedWindow(L"Velmora Framed", 860, 50, redraws);
+        ::SetWindowPos(framed, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+        const HDC screen = ::GetDC(nullptr);  // its caption on the screen, Windows 11's light one
+        ASSERT_TRUE(testsupport::PumpUntil([&] { return ::GetPixel(screen, 880, 60) == RGB(243, 243, 243); }, 5000));
+        ::ReleaseDC(nullptr, screen);
+        RECT before{}, after{};
+        ::GetWindowRect(framed, &before);
+        Check(row, Run(row));
+        EXPECT_EQ(::FindWindowW(L"VelmoraMatte", nullptr), nullptr);
+        EXPECT_EQ(::GetForegroundWindow(), s_windows["{A}"]);
+        if (::GetWindowRect(framed, &after)) {
+            EXPECT_TRUE(::EqualRect(&before, &after) && ::GetWindow(framed, GW_HWNDPREV) == nullptr);
+        }
+        ::DestroyWindow(framed);
+    }
+    s_windows.erase("{L}");
 }
 
 // JSON lines of a watch, each parsed.
@@ -658,6 +719,8 @@ const Row kWineDwmRows[] = {
     {.args = "wait {A} --visible --timeout 5", .out = {"\n{A} {pid} {exe} VelmoraTestClass yes no ? "},
      .err = {"the DWM cannot tell whether a window is cloaked (error 0x80004001: not implemented (E_NOTIMPL)); --visible looks"}},
     {.args = "wait {A} --cloaked --timeout 0.3", .exit = 4, .err = {"--cloaked cannot hold", "timed out after 0.3 s"}},
+    // Without a DWM that answers, what the window drew itself: Wine's square frame, no shadow.
+    {.args = "look {A} --expect corner=square --expect shadow=off", .out = {"\ncorner square square (radius 0) yes\n", "\nshadow off shadow off yes\n"}},
 };
 INSTANTIATE_TEST_SUITE_P(FakeDwm, VelmoraE2e, testing::ValuesIn(kFakeDwmRows));
 INSTANTIATE_TEST_SUITE_P(WineDwm, VelmoraE2e, testing::ValuesIn(kWineDwmRows));

@@ -97,6 +97,10 @@ void Redraw(HWND window, State& state) {
     state.drawn = Read(window);
     UpdateRegion(window, state);
     ::RedrawWindow(window, nullptr, nullptr, RDW_FRAME | RDW_INVALIDATE | RDW_UPDATENOW);
+    // A queue found empty sends what was drawn to the screen (Wine's window surfaces), as the DWM
+    // presents it by its next frame.
+    MSG none;
+    ::PeekMessageW(&none, nullptr, 0, 0, PM_NOREMOVE);
 }
 
 LRESULT CALLBACK Proc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
