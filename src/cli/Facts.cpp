@@ -173,7 +173,7 @@ std::string ValueText(const Value& value, bool inTable, bool shortFailure) {
             [](const Done&) { return std::string("DWM OK"); },
             [shortFailure](const Failure& v) {
                 // A listing's cell has no room for the reason: "?", or the one that explains a whole column.
-                if (shortFailure) return std::string(v.meaning == "no DWM" ? "no DWM" : "?");
+                if (shortFailure) return v.noDwm ? v.meaning : std::string("?");
                 return v.predicted ? v.meaning : "error " + HexResult(v.result) + ": " + v.meaning;
             },
             [](const Group& v) {

@@ -68,6 +68,7 @@ struct Failure {
     std::string meaning;
     bool predicted = false;  // the documentation says so: set-only, newer than this Windows, no DWM
     bool counts = true;      // makes the command exit 1
+    bool noDwm = false;      // no DWM at all: a listing's cell says so, as it explains a whole column
 };
 struct Group {
     Facts facts;

@@ -45,7 +45,7 @@ Failure Predicted(HRESULT result, std::string meaning, Asked asked) {
     return Failure{result, std::move(meaning), true, asked == Asked::ByName};
 }
 
-Failure NoDwm(HRESULT result) { return Failure{result, "no DWM", true, false}; }
+Failure NoDwm(HRESULT result) { return Failure{result, "no DWM", true, false, true}; }
 
 std::string Needs(const dwm::Attribute& attribute) {
     const dwm::WindowsRelease& release = dwm::FirstRelease(attribute);
