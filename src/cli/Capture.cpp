@@ -1,7 +1,5 @@
 #include "cli/Capture.h"
 
-#include <dwmapi.h>
-
 #include <cstdio>
 #include <utility>
 
@@ -9,7 +7,6 @@
 #include "cli/NameTable.h"
 #include "cli/Output.h"
 #include "cli/WindowFields.h"
-#include "dwm/DwmCalls.h"
 #include "framework/Handles.h"
 
 namespace cli {
@@ -119,20 +116,22 @@ LONG Height(const RECT& r) { return r.bottom - r.top; }
 
 const char* AreaName(CaptureArea area) { return NameOf(kCaptureAreaNames, area); }
 
-bool IsCloaked(HWND window) {
-    DWORD cloaked = 0;
-    return GetWindowAttributeValue(window, DWMWA_CLOAKED, &cloaked, DWORD{sizeof cloaked}) >= 0 && cloaked != 0;
-}
+bool IsCloaked(HWND window) { return WindowProbe(window).CloakedBits() != 0; }
 
 // What the window covers on screen: without the invisible resize borders where the DWM knows them.
-bool FrameBounds(HWND window, RECT* rect) {
-    return GetWindowAttributeValue(window, DWMWA_EXTENDED_FRAME_BOUNDS, rect, DWORD{sizeof *rect}) >= 0 ||
-           ::GetWindowRect(window, rect);
+bool FrameBounds(WindowProbe& probe, RECT* rect) {
+    const dwm::AttributeReading& frame = probe.Attribute(*dwm::FindAttribute("extended-frame-bounds"));
+    if (frame.result < 0) return ::GetWindowRect(probe.Window(), rect) != FALSE;
+    *rect = frame.value.rect;
+    return true;
 }
 
 bool AreaRect(HWND window, CaptureArea area, RECT* rect) {
     switch (area) {
-        case CaptureArea::Frame: return FrameBounds(window, rect);
+        case CaptureArea::Frame: {
+            WindowProbe probe(window);
+            return FrameBounds(probe, rect);
+        }
         case CaptureArea::Window: return ::GetWindowRect(window, rect) != FALSE;
         case CaptureArea::Client:
             // Two points: a mirrored window's rectangle comes back with left and right in order.
@@ -164,7 +163,8 @@ std::vector<HWND> CoveringWindows(HWND window, const RECT& rect) {
     for (const HWND above : TopLevelWindows()) {
         if (above == root) break;
         RECT bounds{}, overlap{};
-        if (::IsWindowVisible(above) && !IsCloaked(above) && FrameBounds(above, &bounds) &&
+        WindowProbe probe(above);
+        if (probe.Visible() && probe.CloakedBits() == 0 && FrameBounds(probe, &bounds) &&
             ::IntersectRect(&overlap, &bounds, &rect)) {
             covering.push_back(above);
         }
@@ -266,7 +266,7 @@ CaptureResult CaptureWindow(HWND window, CaptureArea area, CaptureMethod method)
     result.method = method == CaptureMethod::Print ? CaptureMethod::Print : CaptureMethod::Screen;
     if (!::IsWindow(window)) {
         Refuse(result, CaptureStatus::Closed, "the window " + HexHandle(window) + " has closed");
-    } else if (::IsIconic(window)) {
+    } else if (WindowProbe(window).Minimized()) {
         Refuse(result, CaptureStatus::Minimized, "the window " + HexHandle(window) + " is minimized");
     } else if (!AreaRect(window, area, &result.rect)) {
         Fail(result, window, area == CaptureArea::Client ? "GetClientRect" : "GetWindowRect");
