@@ -234,6 +234,8 @@ int RunWatch(const WatchOptions& command) {
         // Gone before the hooks were there to see it go: nothing would ever end the watch.
         if (only != nullptr && HasClosed(only)) return FinishClosed({}, command.json, only);
     }
+    Watched watched = only != nullptr ? ReadWatched(only, names) : Watched{};
+    // Last, so that once it is there (a test looks for it) every change is one the watch will see.
     std::deque<WatchEvent> events;
     StopSignal ctrlC;
     WatchWindow window(&events);
@@ -241,7 +243,6 @@ int RunWatch(const WatchOptions& command) {
         WriteError("cannot create the window that receives DWM notifications");
         return kExitFailed;
     }
-    Watched watched = only != nullptr ? ReadWatched(only, names) : Watched{};
     if (!command.json && IsConsole(::GetStdHandle(STD_OUTPUT_HANDLE))) WriteErrorText("watching; Ctrl+C stops\n");
     const ULONGLONG start = ::GetTickCount64();
     const ULONGLONG limit = command.seconds ? static_cast<ULONGLONG>(*command.seconds * 1000.0) : 0;
