@@ -377,7 +377,7 @@ const Row kFakeDwmRows[] = {
         ", dark-mode, corner, border-color, caption-color, text-color\n"},
      .notOut = {"\ncorner set-only", "\nnc-policy ", "newer than"}, .journal = {"hwnd={A} attr=33 size=4"}},
     {.args = "get {A} corner cloaked", .exit = 1, .out = {"\ncorner " + kSetOnly + "\n", "\ncloaked no\n"}},
-    {.args = "get {A}", .out = {"\nnewer than this Windows: corner (build 22000), border-color (build 22000), caption-color "
+    {.args = "get {A}", .out = {"\nnewer than this Windows: host-backdrop-brush (build 22000), corner (build 22000), border-color (build 22000), caption-color "
         "(build 22000), text-color (build 22000), visible-frame-border-thickness (build 22000), backdrop (build 22621)\n",
         ", dark-mode\n", "\ncloaked no\n"}, .os = "10.0.19045"},
     {.args = "get {A} backdrop", .exit = 1, .out = {"\nbackdrop needs Windows 11 22H2 (build 22621); this is 10.0.22000\n"},
