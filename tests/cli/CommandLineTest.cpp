@@ -193,17 +193,4 @@ TEST(AttributeTableTest, EveryValueNameMapsToItsNumberAndBack) {
     for (const auto& [bits, text] : kCloaked) EXPECT_EQ(dwm::DescribeCloaked(bits), text);
 }
 
-TEST(TerminalTextTest, ControlsAndDirectionOverridesAreEscapedAndWideCharactersTakeTwoColumns) {
-    const std::tuple<std::string, bool, std::string> kSafe[] = {
-        {"two\nlines", false, "two\\nlines"}, {"a\nb\r\tc", false, "a\\nb\\r\\tc"},
-        {"\x1b[31mred", false, "\\x1b[31mred"}, {"del\x7f c1\xc2\x9b", false, "del\\x7f c1\\x9b"},
-        {"evil\xe2\x80\xaetxt.exe", false, "evil\\u202etxt.exe"}, {"\xe2\x81\xa6iso", false, "\\u2066iso"},
-        {"say \"hi\" \\o/", true, "\"say \\\"hi\\\" \\\\o/\""}, {"say \"hi\"", false, "say \"hi\""},
-        {"日本語 🎌", true, "\"日本語 🎌\""}, {"\xff", false, "\xef\xbf\xbd"}};
-    for (const auto& [text, quoted, safe] : kSafe) EXPECT_EQ(cli::TerminalSafe(text, quoted), safe) << text;
-    const std::pair<const char*, size_t> kWidths[] = {{"abc", 3}, {"日本語のタイトル 🎌", 19}, {"e\xcc\x81", 1},
-                                                      {"ｶﾀｶﾅ", 4}, {"한국어", 6}, {"", 0}};
-    for (const auto& [text, width] : kWidths) EXPECT_EQ(cli::DisplayWidth(text), width) << text;
-}
-
 }  // namespace
