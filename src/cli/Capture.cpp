@@ -1,5 +1,7 @@
 #include "cli/Capture.h"
 
+#include <dwmapi.h>
+
 #include <cstdio>
 #include <utility>
 
@@ -15,46 +17,6 @@ namespace {
 // Newer SDK headers name it only for Windows 8.1 and later; older systems ignore the bit.
 constexpr UINT kRenderFullContent = 2;
 constexpr std::uint32_t kOpaque = 0xFF000000u;
-
-struct MemoryDcTraits {
-    using Handle = HDC;
-    static constexpr HDC Invalid() { return nullptr; }
-    static void Close(HDC dc) { ::DeleteDC(dc); }
-};
-using UniqueMemoryDc = fw::UniqueHandle<MemoryDcTraits>;
-using UniqueBitmap = fw::UniqueHandle<fw::GdiObjectTraits<HBITMAP>>;
-
-// GetDC/ReleaseDC as a scope.
-class WindowDc {
-public:
-    explicit WindowDc(HWND window) : m_window(window), m_dc(::GetDC(window)) {}
-    ~WindowDc() {
-        if (m_dc != nullptr) ::ReleaseDC(m_window, m_dc);
-    }
-    WindowDc(const WindowDc&) = delete;
-    WindowDc& operator=(const WindowDc&) = delete;
-    HDC get() const { return m_dc; }
-
-private:
-    HWND m_window;
-    HDC m_dc;
-};
-
-// SelectObject that puts the previous object back.
-class Selection {
-public:
-    Selection(HDC dc, HGDIOBJ object) : m_dc(dc), m_old(dc != nullptr ? ::SelectObject(dc, object) : nullptr) {}
-    ~Selection() {
-        if (m_old != nullptr) ::SelectObject(m_dc, m_old);
-    }
-    Selection(const Selection&) = delete;
-    Selection& operator=(const Selection&) = delete;
-    explicit operator bool() const { return m_old != nullptr; }
-
-private:
-    HDC m_dc;
-    HGDIOBJ m_old;
-};
 
 // A 32-bpp top-down DIB section selected into a memory DC: the one bitmap a capture draws into.
 // Members in this order so that the selection is undone before the DC and the bitmap go.
@@ -106,9 +68,9 @@ private:
 
     int m_width;
     void* m_bits = nullptr;
-    UniqueMemoryDc m_dc;
-    UniqueBitmap m_bitmap;
-    Selection m_selection;
+    fw::UniqueMemoryDc m_dc;
+    fw::UniqueBitmap m_bitmap;
+    fw::SelectedObject m_selection;
 };
 
 LONG Width(const RECT& r) { return r.right - r.left; }
@@ -203,7 +165,7 @@ void CaptureScreen(HWND window, CaptureResult& result) {
                       "the window " + HexHandle(window) + " is cloaked: the screen does not show it");
     }
     result.coveredBy = CoveringWindows(window, result.rect);
-    const WindowDc screen(nullptr);
+    const fw::WindowDc screen(nullptr);
     if (screen.get() == nullptr) return Fail(result, window, "GetDC");
     const Canvas canvas(Width(result.rect), Height(result.rect));
     if (!canvas) return Fail(result, window, "CreateDIBSection");
@@ -259,7 +221,6 @@ void CaptureAuto(HWND window, CaptureArea area, CaptureResult& result) {
 }
 
 }  // namespace
-
 
 CaptureResult CaptureWindow(HWND window, CaptureArea area, CaptureMethod method) {
     CaptureResult result;

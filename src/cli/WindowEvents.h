@@ -92,12 +92,7 @@ struct WindowTrackerOptions {
     bool filterReadsCloaked = false;  // the filter looks at `cloaked`, so it is read for it
 };
 
-struct WinEventHookTraits {
-    using Handle = HWINEVENTHOOK;
-    static constexpr HWINEVENTHOOK Invalid() { return nullptr; }
-    static void Close(HWINEVENTHOOK hook) { ::UnhookWinEvent(hook); }
-};
-using UniqueWinEventHook = fw::UniqueHandle<WinEventHookTraits>;
+using fw::UniqueWinEventHook;
 
 // Hooks run on the thread that calls Start, through its message queue: Start, Poll and the
 // destructor belong to that thread, whose loop dispatches messages and then calls Poll, at the
