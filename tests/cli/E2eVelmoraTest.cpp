@@ -88,13 +88,7 @@ Result RunProgram(const std::wstring& exe, const std::wstring& args, const std::
     return r;
 }
 
-// 3 998 characters: longer than any buffer of a fixed size would hold.
-std::string LongTitle() {
-    std::string title = "VelmoraLong";
-    for (int i = 0; title.size() < 3998; ++i) title += static_cast<char>('0' + i % 10);
-    return title;
-}
-const std::string kLongTitle = LongTitle();
+const std::string kLongTitle = "VelmoraLong" + std::string(3987, '7');  // 3 998 characters: no fixed buffer's size
 
 // The hidden window velmora watch makes for the DWM's notifications: there once it is watching.
 HWND WatchWindowOf(DWORD pid) {
