@@ -15,13 +15,6 @@ namespace {
 
 constexpr COLORREF kWhite = RGB(255, 255, 255), kBlack = RGB(0, 0, 0);
 
-struct WindowTraits {
-    using Handle = HWND;
-    static constexpr HWND Invalid() { return nullptr; }
-    static void Close(HWND window) { ::DestroyWindow(window); }
-};
-using UniqueWindow = fw::UniqueHandle<WindowTraits>;
-
 // Paints its whole client area in the colour kept in its user data; never takes activation.
 LRESULT CALLBACK MatteProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
@@ -163,7 +156,7 @@ private:
     }
 
     HWND m_target;
-    UniqueWindow m_window;
+    fw::UniqueWindow m_window;
     bool m_wasTop = false;
     std::optional<POINT> m_ring;
 };

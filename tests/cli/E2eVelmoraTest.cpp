@@ -12,81 +12,43 @@
 #include <fstream>
 #include <functional>
 #include <map>
-#include <optional>
 #include <regex>
 #include <sstream>
 #include <thread>
 
 #include "FramedWindow.h"
 #include "cli/Output.h"
-#include "support/ChildJob.h"
+#include "support/ChildProcess.h"
 #include "support/FakeDwm.h"
 #include "support/WindowTestSupport.h"
 
 namespace {
 
-std::wstring ModulePath() {
-    wchar_t path[MAX_PATH] = {};
-    return std::wstring(path, ::GetModuleFileNameW(nullptr, path, MAX_PATH));
-}
-std::wstring Directory() { return ModulePath().substr(0, ModulePath().find_last_of(L'\\') + 1); }
+using testsupport::Output;
+
+std::wstring Directory() { return testsupport::ThisDirectory(); }
 const std::wstring kJournal = Directory() + L"cli-e2e-journal.txt";
 const std::wstring kReadOnly = L"Z:\\tmp\\velmora-e2e-read-only.png";  // a file capture may not replace
 
-// Where velmora's stdout goes: a pipe the test reads, a device that refuses every write for want of space, nowhere.
-enum class Stdout { Pipe, Full, Closed };
-
 struct Result { bool finished = false; DWORD exitCode = 0; std::string out, err; };  // unfinished: killed
 
-// Runs a program of the test's directory with stdout and stderr in pipes large enough to hold all it writes,
-// read once it has ended. Meanwhile this thread's messages are dispatched, should velmora send any to the
-// test's windows; `started` gets the child's process id.
-Result RunProgram(const std::wstring& exe, const std::wstring& args, const std::function<void(DWORD)>& started,
-                  Stdout stdoutTo = Stdout::Pipe) {
-    Result r;
-    SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
-    HANDLE read[2], write[2];
-    for (int i = 0; i < 2; ++i) {
-        EXPECT_TRUE(::CreatePipe(&read[i], &write[i], &inherit, 1 << 20));
-        ::SetHandleInformation(read[i], HANDLE_FLAG_INHERIT, 0);
+// 3 998 characters: longer than any buffer of a fixed size would hold.
+std::string LongTitle() {
+    std::string title = "VelmoraLong";
+    for (int i = 0; title.size() < 3998; ++i) title += static_cast<char>('0' + i % 10);
+    return title;
+}
+const std::string kLongTitle = LongTitle();
+
+// The hidden window velmora watch makes for the DWM's notifications: there once it is watching.
+HWND WatchWindowOf(DWORD pid) {
+    DWORD owner = 0;
+    HWND watch = nullptr;  // the only one: the two test programs do not run together
+    for (int i = 0; i < 200 && owner != pid; ++i, ::Sleep(50)) {
+        watch = ::FindWindowExW(nullptr, nullptr, L"VelmoraWatch", nullptr);
+        ::GetWindowThreadProcessId(watch, &owner);
     }
-    STARTUPINFOW startup{};
-    startup.cb = sizeof startup;
-    startup.dwFlags = STARTF_USESTDHANDLES;
-    startup.hStdOutput = write[0], startup.hStdError = write[1];
-    HANDLE full = INVALID_HANDLE_VALUE;
-    if (stdoutTo == Stdout::Full) {
-        full = ::CreateFileW(L"Z:\\dev\\full", GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, &inherit, OPEN_EXISTING, 0,
-                             nullptr);
-        EXPECT_NE(full, INVALID_HANDLE_VALUE);
-        startup.hStdOutput = full;
-    } else if (stdoutTo == Stdout::Closed) {
-        startup.hStdOutput = INVALID_HANDLE_VALUE;
-    }
-    std::wstring line = L"\"" + Directory() + exe + L"\" " + args;
-    PROCESS_INFORMATION process{};
-    if (::CreateProcessW(nullptr, line.data(), nullptr, nullptr, TRUE, CREATE_NO_WINDOW | CREATE_SUSPENDED, nullptr,
-                         nullptr, &startup, &process)) {
-        EXPECT_TRUE(testsupport::KillWithThisProcess(process.hProcess));
-        ::ResumeThread(process.hThread);
-        if (started) started(process.dwProcessId);
-        for (const ULONGLONG deadline = ::GetTickCount64() + 20000; !r.finished && ::GetTickCount64() < deadline;) {
-            r.finished = ::MsgWaitForMultipleObjects(1, &process.hProcess, FALSE, 100, QS_ALLINPUT) == WAIT_OBJECT_0;
-            for (MSG message; ::PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE);) ::DispatchMessageW(&message);
-        }
-        if (!r.finished) ::TerminateProcess(process.hProcess, 99);
-        ::WaitForSingleObject(process.hProcess, 5000);
-        ::GetExitCodeProcess(process.hProcess, &r.exitCode);
-        ::CloseHandle(process.hThread), ::CloseHandle(process.hProcess);
-    }
-    if (full != INVALID_HANDLE_VALUE) ::CloseHandle(full);
-    for (int i = 0; i < 2; ++i) {
-        ::CloseHandle(write[i]);
-        char buffer[4096];
-        for (DWORD n = 0; ::ReadFile(read[i], buffer, sizeof buffer, &n, nullptr) && n > 0;) (i ? r.err : r.out).append(buffer, n);
-        ::CloseHandle(read[i]);
-    }
-    return r;
+    return owner == pid ? watch : nullptr;
 }
 
 // A JSON pointer into the document on stdout, and the value there: a string as it is, anything else as JSON text.
@@ -107,9 +69,9 @@ struct Row {
     std::vector<Pointer> json = {};
     std::vector<std::string> journal = {};  // the fake DWM's calls, each found at or after the one before
     std::vector<std::string> notJournal = {};
-    const char* env = "";                   // blank-separated NAME=VALUE, for velmora only
+    testsupport::Environment env = {};      // for velmora only
     const char* os = "10.0.22621";          // the Windows velmora is told it runs on
-    Stdout stdoutTo = Stdout::Pipe;
+    Output stdoutTo = Output::Pipes;        // or Full, Closed: stdout as the child has it
     bool noDwmapi = false;                  // no dwmapi.dll in system32
     bool notes = false;                     // stderr may say more than .err (watch says how it stops)
 };
@@ -124,13 +86,6 @@ std::string Squeezed(const std::string& text) { return "\n" + std::regex_replace
 std::string ReadAll(const std::wstring& path) {
     std::ifstream file(path.c_str(), std::ios::binary);
     return std::string(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
-}
-
-std::vector<std::string> Words(const std::string& text) {
-    std::istringstream in(text);
-    std::vector<std::string> words;
-    for (std::string word; in >> word;) words.push_back(word);
-    return words;
 }
 
 std::wstring SystemDwmapi() {
@@ -169,10 +124,12 @@ public:
     static void SetUpTestSuite() {
         const WNDCLASSW quadrants{0, &PaintQuadrants, 0, 0, nullptr, nullptr, nullptr, nullptr, nullptr, L"VelmoraQuadrants"};
         ::RegisterClassW(&quadrants);
-        for (const wchar_t* name : {L"VelmoraTestClass", L"VelmoraWideClass", L"VelmoraEvilClass", L"VelmoraClosable", L"VelmoraCover"}) {
+        for (const wchar_t* name : {L"VelmoraTestClass", L"VelmoraWideClass", L"VelmoraEvilClass", L"VelmoraClosable", L"VelmoraCover",
+                                      L"VelmoraLongClass"}) {
             const WNDCLASSW windowClass{0, ::DefWindowProcW, 0, 0, nullptr, nullptr, nullptr, nullptr, nullptr, name};
             ::RegisterClassW(&windowClass);
         }
+        const std::wstring longTitle = cli::ToWide(kLongTitle);
         struct Made { const char* key; const wchar_t* className; const wchar_t* title; int x, y, width, height; DWORD visible; };
         const Made made[] = {{"{A}", L"VelmoraTestClass", L"VelmoraTarget Alpha", 100, 100, 400, 300, WS_VISIBLE},
                              {"{B}", L"VelmoraTestClass", L"VelmoraTarget Beta", 520, 100, 200, 150, WS_VISIBLE},
@@ -186,7 +143,8 @@ public:
                              // A picture to take, its corner covered by another window, and one minimized.
                              {"{Q}", L"VelmoraQuadrants", L"Velmora Quadrants", 760, 620, 300, 200, WS_VISIBLE},
                              {"{C}", L"VelmoraCover", L"Velmora Cover", 980, 740, 150, 120, WS_VISIBLE},
-                             {"{M}", L"VelmoraQuadrants", L"Velmora Minimized", 100, 700, 300, 200, WS_VISIBLE | WS_MINIMIZE}};
+                             {"{M}", L"VelmoraQuadrants", L"Velmora Minimized", 100, 700, 300, 200, WS_VISIBLE | WS_MINIMIZE},
+                             {"{L}", L"VelmoraLongClass", longTitle.c_str(), 200, 200, 200, 100, 0}};
         for (const Made& m : made) {
             s_windows[m.key] = ::CreateWindowExW(0, m.className, m.title, WS_OVERLAPPEDWINDOW | m.visible, m.x, m.y,
                                                  m.width, m.height, nullptr, nullptr, nullptr, nullptr);
@@ -230,7 +188,8 @@ protected:
     }
 
     static std::string Expand(std::string text) {
-        const std::wstring exe = ModulePath().substr(Directory().size());
+        wchar_t path[MAX_PATH] = {};
+        const std::wstring exe = std::wstring(path, ::GetModuleFileNameW(nullptr, path, MAX_PATH)).substr(Directory().size());
         std::string upper(exe.begin(), exe.end());
         std::transform(upper.begin(), upper.end(), upper.begin(), [](char c) { return static_cast<char>(::toupper(c)); });
         RECT client{};
@@ -298,21 +257,23 @@ protected:
         }
     }
 
+    // velmora's output in pipes, read once it has ended; meanwhile this thread's messages are dispatched,
+    // should velmora send any to the test's windows. `started` gets its process id.
     static Result Run(const Row& row, const std::function<void(DWORD)>& started = {}) {
-        std::vector<std::pair<std::wstring, std::optional<std::wstring>>> saved;
-        for (const std::string& setting : Words(row.env)) {
-            const std::wstring name = cli::ToWide(setting.substr(0, setting.find('=')));
-            wchar_t old[512];
-            const DWORD length = ::GetEnvironmentVariableW(name.c_str(), old, 512);
-            saved.emplace_back(name, length > 0 && length < 512 ? std::optional<std::wstring>(old) : std::nullopt);
-            ::SetEnvironmentVariableW(name.c_str(), cli::ToWide(setting.substr(setting.find('=') + 1)).c_str());
-        }
+        const testsupport::Launch launch{.output = row.stdoutTo, .environment = row.env, .flags = CREATE_NO_WINDOW};
         const std::wstring dwmapi = SystemDwmapi();
         if (row.noDwmapi) ::MoveFileExW(dwmapi.c_str(), (dwmapi + L".away").c_str(), MOVEFILE_REPLACE_EXISTING);
         TellWindowsVersion(row.os);
-        const Result r = RunProgram(L"velmora.exe", cli::ToWide(Expand(row.args)), started, row.stdoutTo);
+        Result r;
+        {
+            testsupport::ChildProcess velmora(L"\"" + Directory() + L"velmora.exe\" " + cli::ToWide(Expand(row.args)), launch);
+            EXPECT_TRUE(velmora.Started() && velmora.Tied()) << "velmora.exe not started, or not tied to the test";
+            if (started && velmora.Started()) started(velmora.Id());
+            r.finished = velmora.Wait(20000, true);
+            if (!r.finished) velmora.Kill(99);
+            r.exitCode = velmora.ExitCode(), r.out = velmora.Out(), r.err = velmora.Err();
+        }
         if (row.noDwmapi) ::MoveFileExW((dwmapi + L".away").c_str(), dwmapi.c_str(), MOVEFILE_REPLACE_EXISTING);
-        for (const auto& [name, old] : saved) ::SetEnvironmentVariableW(name.c_str(), old ? old->c_str() : nullptr);
         return r;
     }
 
@@ -322,7 +283,10 @@ protected:
 
 TEST_P(VelmoraE2e, ExitStatusOutputAndDwmCalls) { Check(GetParam(), Run(GetParam())); }
 
-const char kOff[] = "FAKE_DWM_COMPOSITION=0", kColour[] = "FAKE_DWM_COLORIZATION=0xC40078D7", kXp[] = "5.2.3790";
+const testsupport::Environment kOff{{L"FAKE_DWM_COMPOSITION", L"0"}}, kColour{{L"FAKE_DWM_COLORIZATION", L"0xC40078D7"}};
+// The fake DWM closes the window that its nth window call names before answering.
+testsupport::Environment ClosesAtCall(const wchar_t* n) { return {{L"FAKE_DWM_CLOSE_AT", n}}; }
+const char kXp[] = "5.2.3790";
 const std::string kSetOnly = "set-only: the DWM does not report it";
 const std::string kTitleInText = "Evil\\nline \\x1b[31mred\\x1b[0m \"quoted\" \\u202eevil";
 const Row kFakeDwmRows[] = {
@@ -343,18 +307,29 @@ const Row kFakeDwmRows[] = {
      .json = {{"/0/title", "Evil\nline \x1b[31mred\x1b[0m \"quoted\" \xe2\x80\xae" "evil"}, {"/0/handle", "{T}"}}},
     {.args = "windows --class VelmoraEvilClass --fields handle,title", .out = {"\n{T} " + kTitleInText + "\n"},
      .notOut = {"\x1b", "\xe2\x80\xae"}},
+    {.args = "windows --class VelmoraQuadrants --fields handle,minimized", .out = {"\n{M} yes\n", "\n{Q} no\n"}},
+    {.args = "windows --json --title \"Velmora Minimized\" --fields minimized", .schema = "windows",
+     .json = {{"/0/minimized", "true"}}},
+    // A title longer than any fixed buffer, whole.
+    {.args = "windows --all --class VelmoraLongClass --fields title", .out = {"\n" + kLongTitle + "\n"}},
+    {.args = "windows --all --json --class VelmoraLongClass --fields title", .schema = "windows", .json = {{"/0/title", kLongTitle}}},
     // get on Windows 11 22H2, 21H2, 10 22H2, 7: what the DWM reports, and why not where it does not.
     {.args = "get {A}", .out = {"\nhandle {A}\n", "\ntitle \"VelmoraTarget Alpha\"\n", "\nrect 100, 100, 500, 400 (400 x 300)\n",
-        "\ncloaked no\n", "\nextended-frame-bounds 107, 100, 493, 393 (386 x 293)\n", "\ndark-mode " + kSetOnly + "\n",
-        "\ncorner " + kSetOnly + "\n", "\nnc-policy set-only", "\nvisible-frame-border-thickness 1\n", "\nbackdrop mica\n"},
-     .journal = {"hwnd={A} attr=33 size=4"}},
+        "\ncloaked no\n", "\nextended-frame-bounds 107, 100, 493, 393 (386 x 293)\n", "\nvisible-frame-border-thickness 1\n",
+        "\nbackdrop mica\n", "\nset-only (not reported): nc-policy, transitions, allow-ncpaint, ",
+        ", dark-mode, corner, border-color, caption-color, text-color\n"},
+     .notOut = {"\ncorner set-only", "\nnc-policy ", "newer than"}, .journal = {"hwnd={A} attr=33 size=4"}},
     {.args = "get {A} corner cloaked", .exit = 1, .out = {"\ncorner " + kSetOnly + "\n", "\ncloaked no\n"}},
-    {.args = "get {A}", .out = {"\ncorner needs Windows 11 (build 22000); this is 10.0.19045\n", "\ndark-mode set-only",
-        "\nbackdrop needs Windows 11 22H2 (build 22621); this is 10.0.19045\n", "\ncloaked no\n"}, .os = "10.0.19045"},
+    {.args = "get {A}", .out = {"\nnewer than this Windows: host-backdrop-brush (build 22000), corner (build 22000), border-color (build 22000), caption-color "
+        "(build 22000), text-color (build 22000), visible-frame-border-thickness (build 22000), backdrop (build 22621)\n",
+        ", dark-mode\n", "\ncloaked no\n"}, .os = "10.0.19045"},
     {.args = "get {A} backdrop", .exit = 1, .out = {"\nbackdrop needs Windows 11 22H2 (build 22621); this is 10.0.22000\n"},
      .os = "10.0.22000"},
-    {.args = "get {A}", .out = {"\ncloaked needs Windows 8 (build 9200); this is 6.1.7601\n", "\nhas-iconic-bitmap set-only",
-        "\nvisible-frame-border-thickness needs Windows 11"}, .os = "6.1.7601"},
+    // Named, each keeps its line; corner is as old as this build, backdrop newer, and the DWM is asked of both.
+    {.args = "get {A} backdrop corner", .exit = 1, .out = {"\nbackdrop needs Windows 11 22H2 (build 22621); this is 10.0.22000\n",
+        "\ncorner " + kSetOnly + "\n"}, .journal = {"attr=38", "attr=33"}, .os = "10.0.22000"},
+    {.args = "get {A}", .out = {"cloaked (build 9200)", ", has-iconic-bitmap, ", "visible-frame-border-thickness (build 22000)"},
+     .os = "6.1.7601"},
     {.args = "get {B} backdrop", .out = {"\nbackdrop tabbed\n"}},
     {.args = "get --json {A} corner extended-frame-bounds backdrop", .exit = 1, .schema = "get",
      .json = {{"/handle", "{A}"}, {"/title", "VelmoraTarget Alpha"}, {"/rect/left", "100"}, {"/rect/bottom", "400"},
@@ -380,7 +355,9 @@ const Row kFakeDwmRows[] = {
     {.args = "get --title 日本語 cloaked", .out = {"\ntitle \"日本語のタイトル 🎌\"\n"}},
     // UTF-8 through a pipe whatever the code page (here Shift-JIS, which has these characters).
     {.args = "windows --json --title 日本語 --fields title", .schema = "windows", .json = {{"/0/title", "日本語のタイトル 🎌"}},
-     .env = "LC_ALL=ja_JP.SJIS"},
+     .env = {{L"LC_ALL", L"ja_JP.SJIS"}}},
+    {.args = "windows --title 日本語 --fields title,handle", .rawOut = {"\n日本語のタイトル 🎌  {J}\n"},
+     .env = {{L"LC_ALL", L"ja_JP.SJIS"}}},
     {.args = "get --json --title 🎌 cloaked", .schema = "get",
      .json = {{"/title", "日本語のタイトル 🎌"}, {"/handle", "{J}"}, {"/attributes/cloaked", "no"}}},
     {.args = "get --class VelmoraEvilClass cloaked",
@@ -396,6 +373,7 @@ const Row kFakeDwmRows[] = {
     // Usage errors: no DWM call.
     {.args = "frob", .exit = 2, .err = {"velmora: unknown command 'frob'"}},
     {.args = "get {A} nosuch", .exit = 2, .err = {"'nosuch'"}},
+    {.args = "windows -- foo", .exit = 2, .err = {"unexpected argument 'foo'"}},
     {.args = "set {A} corner=small backdrop=shiny", .exit = 2, .err = {"'shiny'"}, .notJournal = {"DwmSetWindowAttribute"}},
     // set: the read-back of a set-only attribute is no failure; a refusal is.
     {.args = "set {A} corner=small", .out = {"\nhandle {A}\n", "\ncorner small DWM OK set-only: not reported\n"},
@@ -411,6 +389,10 @@ const Row kFakeDwmRows[] = {
      .journal = {"attr=20 value=1", "attr=19 value=1"}, .os = "10.0.18362"},
     {.args = "set {A} corner=round", .exit = 1, .out = {"\ncorner round needs Windows 11 (build 22000); this is 10.0.19045 "},
      .os = "10.0.19045"},
+    {.args = "set {A} text-color=#102030", .exit = 1,
+     .out = {"\nset:\nattribute requested result now\ntext-color #102030 needs Windows 11 (build 22000); this is 10.0.19045 "},
+     .os = "10.0.19045"},
+    {.args = "set 0x7ffffff0 corner=small", .exit = 3, .err = {"no window has the handle 0x7ffffff0"}, .notJournal = {"Dwm"}},
     {.args = "set {A} corner=small --json", .schema = "set", .json = {{"/handle", "{A}"}, {"/set/0/attribute", "corner"},
         {"/set/0/requested", "small"}, {"/set/0/result/hresult", "0x00000000"}, {"/set/0/now/error", "set-only: not reported"}}},
     // frame and blur.
@@ -431,16 +413,16 @@ const Row kFakeDwmRows[] = {
     {.args = "blur {A} off", .exit = 1, .out = {"composition is off", "\nregion whole-window\n"},
      .journal = {"flags=0x1 enable=0 region=none"}, .env = kOff},
     // A window that closes during the command: what was done, then exit 3; nothing made up.
-    {.args = "get {K}", .exit = 3, .notOut = {"handle"}, .err = {"the window {K} has closed"}, .env = "FAKE_DWM_CLOSE_AT=1"},
+    {.args = "get {K}", .exit = 3, .notOut = {"handle"}, .err = {"the window {K} has closed"}, .env = ClosesAtCall(L"1")},
     {.args = "set {K} corner=small backdrop=mica", .exit = 3, .out = {"\ncorner small DWM OK set-only: not reported\n"},
-     .notOut = {"backdrop"}, .err = {"the window {K} has closed"}, .env = "FAKE_DWM_CLOSE_AT=3"},
+     .notOut = {"backdrop"}, .err = {"the window {K} has closed"}, .env = ClosesAtCall(L"3")},
     {.args = "set {K} corner=small backdrop=mica --json", .exit = 3, .schema = "set", .notOut = {"\"backdrop\""},
-     .err = {"has closed"}, .json = {{"/set/0/attribute", "corner"}}, .env = "FAKE_DWM_CLOSE_AT=3"},
-    {.args = "set {K} corner=small", .exit = 3, .notOut = {"corner"}, .err = {"has closed"}, .env = "FAKE_DWM_CLOSE_AT=1"},
+     .err = {"has closed"}, .json = {{"/set/0/attribute", "corner"}}, .env = ClosesAtCall(L"3")},
+    {.args = "set {K} corner=small", .exit = 3, .notOut = {"corner"}, .err = {"has closed"}, .env = ClosesAtCall(L"1")},
     {.args = "frame {K} all", .exit = 3, .out = {"\nresult DWM OK\n"}, .notOut = {"extended-frame-bounds"}, .err = {"has closed"},
-     .env = "FAKE_DWM_CLOSE_AT=2"},
+     .env = ClosesAtCall(L"2")},
     {.args = "blur {K} on --circle 50", .exit = 3, .notOut = {"region"}, .err = {"the window {K} has closed"},
-     .env = "FAKE_DWM_CLOSE_AT=1"},
+     .env = ClosesAtCall(L"1")},
     // capture: the frame bounds, not the window rectangle; a covered window by screen, print, auto.
     {.args = "capture {Q} --json -o Z:\\tmp\\velmora-e2e-frame.png --method screen", .schema = "capture",
      .json = {{"/area", "frame"}, {"/width", "286"}, {"/height", "193"}, {"/rect/left", "767"}, {"/rect/top", "620"},
@@ -460,9 +442,11 @@ const Row kFakeDwmRows[] = {
      .err = {"the window {Q} is covered by {C} \"Velmora Cover\": the backdrop would not show through it"}},
     {.args = "look {M}", .exit = 1, .err = {"the window {M} is minimized"}},
     // Output that cannot be written.
-    {.args = "windows --json", .exit = 1, .schema = "windows", .err = {"cannot write the output: "}, .stdoutTo = Stdout::Full},
-    {.args = "windows", .exit = 1, .err = {"cannot write the output: "}, .stdoutTo = Stdout::Closed},
-    {.args = "get {A} cloaked", .exit = 1, .err = {"cannot write the output: "}, .stdoutTo = Stdout::Full},
+    {.args = "windows --json", .exit = 1, .schema = "windows", .err = {"cannot write the output: "}, .stdoutTo = Output::Full},
+    {.args = "windows", .exit = 1, .err = {"cannot write the output: "}, .stdoutTo = Output::Closed},
+    {.args = "get {A} cloaked", .exit = 1, .err = {"cannot write the output: "}, .stdoutTo = Output::Full},
+    {.args = "watch --windows --class VelmoraTestClass --seconds 1", .exit = 1, .err = {"cannot write the output: "},
+     .stdoutTo = Output::Full},
     // No DWM: below Vista the DWM is never called; without dwmapi.dll it means the same.
     {.args = "get {A} corner", .out = {"\ncorner no DWM\n"}, .notJournal = {"Dwm"}, .os = kXp},
     {.args = "set {A} corner=round", .out = {"\ncorner round no DWM no DWM\n"}, .notJournal = {"Dwm"}, .os = kXp},
@@ -500,14 +484,20 @@ TEST_F(VelmoraE2e, WaitAndWatchEndWhenTheWindowDoes) {
         {{.args = "wait {A} --until backdrop=acrylic --timeout 10", .out = {"\n{A} "}},
          [] { FakeDwm::SetSystemAttribute(s_windows["{A}"], 38, 3); }, [] { FakeDwm::SetSystemAttribute(s_windows["{A}"], 38, 2); }},
         {{.args = "wait --title \"VelmoraTarget Closable\" --gone --timeout 10", .notOut = {"0x"}}, post("{K}")},
-        {{.args = "wait {K} --foreground --timeout 10", .exit = 3,
-          .err = {"the window {K} has closed before it was in the foreground"}}, post("{K}")},
+        // K closes as velmora first asks the DWM about it: after velmora has found it, whatever the load.
+        {{.args = "wait {K} --cloaked --timeout 10", .exit = 3, .err = {"the window {K} has closed before it was cloaked"},
+          .env = ClosesAtCall(L"1")}},
+        {{.args = "wait {A} --gone --timeout 0.3", .exit = 4, .out = {"\n{A} {pid} {exe} VelmoraTestClass yes "},
+          .err = {"timed out after 0.3 s waiting for the window to be gone; last seen:"}}},
         {{.args = "wait {H} --visible --timeout 0.5", .exit = 4, .out = {"\n{H} {pid} {exe} VelmoraTestClass no "},
           .err = {"timed out after 0.5 s waiting for the window to be visible; last seen:"}}},
         {{.args = "wait --title nosuchwindow --timeout 0.2", .exit = 4, .notOut = {"0x"}, .err = {"no window matched"}}},
         {{.args = "wait {A} --until corner=round", .exit = 2, .err = {"--until: the DWM reports no value of 'corner'"}}},
-        // Ended by its window closing, well before its 30 s (a run is killed after 20).
-        {{.args = "watch {K} --interval 50 --seconds 30", .out = {" destroyed {K} "}, .notes = true}, post("{K}")},
+        // Ended by its window closing, well before its 30 s (a run is killed after 20): as velmora reads its
+        // attributes once watching, or as it reads it for the snapshot, when there is nothing to watch.
+        {{.args = "watch {K} --interval 50 --seconds 30", .out = {" destroyed {K} "}, .env = ClosesAtCall(L"2")}},
+        {{.args = "watch {K} --interval 50 --seconds 30", .exit = 3, .notOut = {"{K}"}, .err = {"the window {K} has closed"},
+          .env = ClosesAtCall(L"1")}},
     };
     for (const WaitCase& c : cases) {
         SCOPED_TRACE(c.row.args);
@@ -610,34 +600,31 @@ std::vector<std::string> EventsOf(const std::vector<nlohmann::json>& lines, cons
     std::vector<std::string> events;
     for (const nlohmann::json& line : lines) {
         if (line.is_discarded()) { ADD_FAILURE() << "a line that is no JSON"; continue; }
-        if (line.value("handle", "") != handle) continue;
+        if (line.value("handle", "") != handle || line["event"] == "moved") continue;  // how many is the system's
         const std::string event = line["event"];
         events.push_back(event == "renamed" ? event + " " + line.value("title", "") : event);
     }
     return events;
 }
 
-// A window of its own thread goes through its life while velmora watches: created, shown, renamed, cloaked
-// (through the fake, which raises the event), uncloaked, destroyed.
-HWND LiveOneWindow() {
+// A window of its own thread goes through its life once velmora watches: created, shown, renamed, cloaked
+// (through the fake, which raises the event), uncloaked, minimized, restored, hidden and destroyed, each long
+// enough to be seen. (DestroyWindow hides a visible window first: a watch may see it hidden in between.)
+HWND LiveOneWindow(DWORD velmora) {
     const auto pump = [](int ms) {
         for (const ULONGLONG end = ::GetTickCount64() + ms; ::GetTickCount64() < end; ::Sleep(10)) {
             for (MSG m; ::PeekMessageW(&m, nullptr, 0, 0, PM_REMOVE);) ::DispatchMessageW(&m);
         }
     };
-    pump(400);
+    EXPECT_TRUE(WatchWindowOf(velmora));
     const HWND window = ::CreateWindowExW(0, L"VelmoraClosable", L"Velmora Lived", WS_OVERLAPPEDWINDOW, 600, 500, 200, 120,
                                           nullptr, nullptr, nullptr, nullptr);
-    pump(300);
-    ::ShowWindow(window, SW_SHOWNA);
-    pump(300);
-    ::SetWindowTextW(window, L"Velmora Renamed");
-    pump(300);
-    testsupport::FakeDwm::SetCloaked(window, 2);
-    pump(300);
-    testsupport::FakeDwm::SetCloaked(window, 0);
-    pump(300);
-    ::DestroyWindow(window);
+    const std::function<void()> life[] = {
+        [&] { ::ShowWindow(window, SW_SHOWNA); }, [&] { ::SetWindowTextW(window, L"Velmora Renamed"); },
+        [&] { testsupport::FakeDwm::SetCloaked(window, 2); }, [&] { testsupport::FakeDwm::SetCloaked(window, 0); },
+        [&] { ::ShowWindow(window, SW_SHOWMINNOACTIVE); }, [&] { ::ShowWindow(window, SW_SHOWNOACTIVATE); },
+        [&] { ::ShowWindow(window, SW_HIDE); }, [&] { ::DestroyWindow(window); }};
+    for (const auto& step : life) pump(300), step();
     return window;
 }
 
@@ -645,18 +632,19 @@ TEST_F(VelmoraE2e, WatchWindowsStreamsASnapshotThenEachChangeOnce) {
     // The window's events in order; whether the closable window, there before, matches and is in the snapshot.
     struct Case { Row row; std::vector<std::string> events; bool snapshotOfK; };
     const Case cases[] = {
-        {{.args = "watch --windows --json --class VelmoraClosable --interval 50 --seconds 2.6"},
-         {"created", "shown", "renamed Velmora Renamed", "cloaked", "uncloaked", "destroyed"}, true},
-        {{.args = "watch --json --events created,destroyed --title velmora --interval 50 --seconds 2.6"},
+        {{.args = "watch --windows --json --class VelmoraClosable --interval 50 --seconds 4"},
+         {"created", "shown", "renamed Velmora Renamed", "cloaked", "uncloaked", "minimized", "restored", "hidden", "destroyed"},
+         true},
+        {{.args = "watch --json --events created,destroyed --title velmora --interval 50 --seconds 4"},
          {"created", "destroyed"}, true},
-        {{.args = "watch --json --title nothing-of-the-kind --interval 50 --seconds 2.6"}, {}, false},
+        {{.args = "watch --json --title nothing-of-the-kind --interval 50 --seconds 4"}, {}, false},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.row.args);
         SetUp();
         HWND lived = nullptr;
         std::thread life;
-        const Result r = Run(c.row, [&](DWORD) { life = std::thread([&] { lived = LiveOneWindow(); }); });
+        const Result r = Run(c.row, [&](DWORD pid) { life = std::thread([&, pid] { lived = LiveOneWindow(pid); }); });
         life.join();
         ASSERT_EQ(r.exitCode, 0u) << r.err;
         Keep("watch-event", r.out);
@@ -675,8 +663,11 @@ TEST_F(VelmoraE2e, WatchWindowsStreamsASnapshotThenEachChangeOnce) {
 TEST_F(VelmoraE2e, WatchOneWindowPrintsEachAttributeChangeOnce) {
     const Row changes{.args = "watch {A} --json --interval 50 --seconds 2"};
     std::thread change;
-    const Result r = Run(changes, [&](DWORD) {
-        change = std::thread([] { ::Sleep(500), testsupport::FakeDwm::SetSystemAttribute(s_windows["{A}"], 38, 3); });
+    const Result r = Run(changes, [&](DWORD pid) {
+        change = std::thread([pid] {
+            EXPECT_TRUE(WatchWindowOf(pid));
+            testsupport::FakeDwm::SetSystemAttribute(s_windows["{A}"], 38, 3);
+        });
     });
     change.join();
     testsupport::FakeDwm::SetSystemAttribute(s_windows["{A}"], 38, 2);
@@ -697,13 +688,8 @@ TEST_F(VelmoraE2e, WatchWritesTheColorizationChangeItReceives) {
                            {"/colorization/rgb", "#0078D7"}, {"/colorization/opaque-blend", "true"}},
                   .notes = true};
     Check(row, Run(row, [](DWORD pid) {
-              DWORD owner = 0;
-              HWND watch = nullptr;  // hidden, and the only one: the two test programs do not run together
-              for (int i = 0; i < 200 && owner != pid; ++i, ::Sleep(50)) {
-                  watch = ::FindWindowExW(nullptr, nullptr, L"VelmoraWatch", nullptr);
-                  ::GetWindowThreadProcessId(watch, &owner);
-              }
-              ASSERT_EQ(owner, pid);
+              const HWND watch = WatchWindowOf(pid);
+              ASSERT_TRUE(watch);
               ::PostMessageW(watch, WM_DWMCOLORIZATIONCOLORCHANGED, 0xC40078D7, TRUE);
               ::PostMessageW(watch, WM_DWMCOLORIZATIONCOLORCHANGED, 0xC4FF8000, FALSE);
           }));

@@ -74,23 +74,36 @@ void UpdateRegion(HWND window, State& state) {
                    TRUE);
 }
 
+// GetWindowDC/ReleaseDC as a scope.
+class WindowFrameDc {
+public:
+    explicit WindowFrameDc(HWND window) : m_window(window), m_dc(::GetWindowDC(window)) {}
+    ~WindowFrameDc() { ::ReleaseDC(m_window, m_dc); }
+    WindowFrameDc(const WindowFrameDc&) = delete;
+    WindowFrameDc& operator=(const WindowFrameDc&) = delete;
+    HDC get() const { return m_dc; }
+
+private:
+    HWND m_window;
+    HDC m_dc;
+};
+
 void PaintFrame(HWND window, const Drawn& d) {
-    const HDC dc = ::GetWindowDC(window);
+    const WindowFrameDc frame(window);
+    const HDC dc = frame.get();
     const bool dark = d.dark != 0;
     const COLORREF caption = Resolve(d.caption, dark, RGB(243, 243, 243), RGB(32, 32, 32));
     const RECT f{kInset.left, kInset.top, kWidth - kInset.right, kHeight - kInset.bottom};
     // Without a border the ring is the caption's and the client's own.
     Fill(dc, f, d.border == kNone ? RGB(255, 255, 255) : Resolve(d.border, dark, RGB(112, 112, 112), RGB(64, 64, 64)));
     Fill(dc, RECT{f.left + 1, d.border == kNone ? 0 : 1, f.right - 1, 1 + kCaption}, caption);
-    const fw::UniqueHandle<fw::GdiObjectTraits<HFONT>> font(::CreateFontW(-14, 0, 0, 0, FW_BOLD, 0, 0, 0, DEFAULT_CHARSET, 0, 0,
-                                                                            NONANTIALIASED_QUALITY, 0, L"Tahoma"));
-    const HGDIOBJ old = ::SelectObject(dc, font.get());
+    const fw::UniqueFont font(::CreateFontW(-14, 0, 0, 0, FW_BOLD, 0, 0, 0, DEFAULT_CHARSET, 0, 0, NONANTIALIASED_QUALITY, 0,
+                                            L"Tahoma"));
+    const fw::SelectedObject selected(dc, font.get());
     ::SetBkMode(dc, TRANSPARENT);
     ::SetTextColor(dc, Resolve(d.text, dark, RGB(0, 0, 0), RGB(255, 255, 255)));
     wchar_t title[64];
     ::TextOutW(dc, f.left + 10, 8, title, ::GetWindowTextW(window, title, 64));
-    ::SelectObject(dc, old);
-    ::ReleaseDC(window, dc);
 }
 
 void Redraw(HWND window, State& state) {
