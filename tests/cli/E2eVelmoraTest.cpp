@@ -563,8 +563,8 @@ TEST_F(VelmoraE2e, LookAndVerifyWhatWindowsDrewOfTheirFrame) {
         {Redraws::WhenSet, {.args = "capture {L} --matte --area window --margin 10 --json -o Z:\\tmp\\velmora-e2e-matte.png",
             .schema = "capture", .json = {{"/matte", "true"}, {"/margin", "10"}, {"/width", "380"}, {"/height", "280"}}}},
         // The fake's second call on the window comes after the screen was taken twice, the backdrop still up.
-        {Redraws::WhenSet, {.args = "look {L}", .exit = 3, .err = {"the window {L} has closed"}, .env = "FAKE_DWM_CLOSE_AT=2"}},
-        {Redraws::WhenSet, {.args = "look {L}", .exit = 130, .env = "FAKE_DWM_INTERRUPT_AT=2"}},
+        {Redraws::WhenSet, {.args = "look {L}", .exit = 3, .err = {"the window {L} has closed"}, .env = {{L"FAKE_DWM_CLOSE_AT", L"2"}}}},
+        {Redraws::WhenSet, {.args = "look {L}", .exit = 130, .err = {"interrupted by Ctrl+C"}, .env = {{L"FAKE_DWM_INTERRUPT_AT", L"2"}}}},
     };
     for (const auto& [redraws, row] : cases) {
         SCOPED_TRACE(row.args);
