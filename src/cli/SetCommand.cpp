@@ -73,7 +73,9 @@ std::optional<CaptureStatus> Verify(const SetOptions& command, HWND window, Tabl
         return verification.status;
     }
     for (size_t i = 0; i < rows.size(); ++i) lines.rows[rows[i]].back().value = verification.painted[i];
-    return std::nullopt;
+    if (verification.undisturbed) return std::nullopt;
+    why = "--nudge: the window's position, size, z-order or focus could not be put back as they were";
+    return CaptureStatus::Failed;
 }
 
 int RunSet(const SetOptions& command) {

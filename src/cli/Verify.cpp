@@ -53,6 +53,32 @@ void See(const Looked& looked, std::span<const ToVerify> values, const char* aft
     }
 }
 
+// What the repaints must leave as it was: where the window is, the window above it, the focus.
+struct Placement {
+    RECT rect{};
+    HWND above = nullptr;
+    HWND foreground = nullptr;
+
+    static Placement Of(HWND window) {
+        Placement placement{{}, ::GetWindow(window, GW_HWNDPREV), ::GetForegroundWindow()};
+        ::GetWindowRect(window, &placement.rect);
+        return placement;
+    }
+    bool operator==(const Placement& other) const {
+        return ::EqualRect(&rect, &other.rect) && above == other.above && foreground == other.foreground;
+    }
+};
+
+// Put back where a repaint moved it; true when all is as it was.
+bool Restore(HWND window, const Placement& before) {
+    if (Placement::Of(window) == before) return true;
+    const RECT& r = before.rect;
+    ::SetWindowPos(window, before.above != nullptr ? before.above : HWND_TOP, r.left, r.top, r.right - r.left,
+                   r.bottom - r.top, SWP_NOACTIVATE | SWP_NOOWNERZORDER);
+    if (::GetForegroundWindow() != before.foreground) ::SetForegroundWindow(before.foreground);
+    return Placement::Of(window) == before;
+}
+
 bool AllPainted(const std::vector<Painted>& painted) {
     return std::all_of(painted.begin(), painted.end(), [](const Painted& p) { return p.holds; });
 }
@@ -63,6 +89,7 @@ Verification VerifyPainted(HWND window, std::span<const ToVerify> values, bool n
     Verification verification;
     verification.painted.resize(values.size(), Painted{false, "", "", ""});
     const char* after = nullptr;
+    const Placement before = Placement::Of(window);
     for (size_t step = 0;; ++step) {
         const Looked looked = LookAtWindow(window, kDefaultTolerance, stop);
         verification.status = looked.capture.status;
@@ -72,6 +99,7 @@ Verification VerifyPainted(HWND window, std::span<const ToVerify> values, bool n
         if (!nudge || AllPainted(verification.painted) || step == std::size(kNudges)) break;
         kNudges[step].apply(window);
         after = kNudges[step].name;
+        verification.undisturbed = Restore(window, before) && verification.undisturbed;
     }
     return verification;
 }

@@ -24,9 +24,10 @@ struct Verification {
     CaptureStatus status = CaptureStatus::Ok;  // of the last look; not Ok: painted holds what was seen before
     std::string reason;
     std::vector<Painted> painted;  // one per value, in order
+    bool undisturbed = true;       // the window's position, size, z-order and focus as they were
 };
 
-// The window's position, size, z-order and focus are as they were, whatever the repaints.
+// A repaint that moved the window, changed its z-order or the focus is undone at once.
 Verification VerifyPainted(HWND window, std::span<const ToVerify> values, bool nudge, HANDLE stop);
 
 }  // namespace cli

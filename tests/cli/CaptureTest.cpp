@@ -230,18 +230,13 @@ TEST(PngFile, AWriteRemovesTheTemporaryFilesThatEndedWritersOfItsPathLeft) {
 // its own colour; and whatever the ending, no backdrop is left behind.
 TEST(Matte, TakesTrueTransparencyAndLeavesNoBackdrop) {
     struct Row { const char* name; CaptureStatus status; bool covered, minimized, stopped; };
-    const Row rows[] = {
-        {"alone", CaptureStatus::Ok, false, false, false},
-        {"covered", CaptureStatus::Covered, true, false, false},
-        {"minimized", CaptureStatus::Minimized, false, true, false},
-        {"stopped", CaptureStatus::Interrupted, false, false, true},
-    };
-    for (const Row& row : rows) {
+    for (const Row& row : {Row{"alone", CaptureStatus::Ok, false, false, false}, Row{"covered", CaptureStatus::Covered, true, false, false},
+                           Row{"minimized", CaptureStatus::Minimized, false, true, false},
+                           Row{"stopped", CaptureStatus::Interrupted, false, false, true}}) {
         SCOPED_TRACE(row.name);
         const PaintedWindow under(200, true), window(40);
-        RECT outer{};
+        RECT outer{}, client{};
         ::GetWindowRect(window.get(), &outer);
-        // Corners of radius 8 cut from the window rectangle.
         ::SetWindowRgn(window.get(), ::CreateRoundRectRgn(0, 0, outer.right - outer.left + 1, outer.bottom - outer.top + 1, 16, 16), TRUE);
         std::optional<PaintedWindow> cover;
         if (row.covered) cover.emplace(100, true);
@@ -252,18 +247,14 @@ TEST(Matte, TakesTrueTransparencyAndLeavesNoBackdrop) {
         EXPECT_EQ(r.status, row.status) << r.reason;
         EXPECT_EQ(::FindWindowW(kMatteClass, nullptr), nullptr);
         if (r.status != CaptureStatus::Ok) continue;
-        ASSERT_EQ(std::pair(r.picture.width, r.picture.height),
-                  std::pair(static_cast<int>(outer.right - outer.left + 8), static_cast<int>(outer.bottom - outer.top + 8)));
-        const auto at = [&](int x, int y) { return r.picture.pixels[static_cast<size_t>(y * r.picture.width + x)]; };
-        EXPECT_EQ(at(0, 0), 0u);              // the margin: the backdrop alone
-        EXPECT_EQ(at(4, 4) >> 24, 0u);        // cut by the rounded corner
-        EXPECT_EQ(at(4, 20) >> 24, 255u);     // the frame's edge, beside the corner
-        RECT client{};
+        ASSERT_EQ(r.picture.width, outer.right - outer.left + 8);
+        const auto at = [&](LONG x, LONG y) { return r.picture.pixels[static_cast<size_t>((y + 4) * r.picture.width + x + 4)]; };
         ::GetClientRect(window.get(), &client);
         ::MapWindowPoints(window.get(), nullptr, reinterpret_cast<POINT*>(&client), 2);
-        EXPECT_EQ(at(client.left - outer.left + 4 + 2, client.top - outer.top + 4 + 2), kQuadrants[0]);
+        // The margin is the backdrop alone, the corner cut by the region, the frame's edge beside it opaque.
+        EXPECT_EQ(std::vector<std::uint32_t>({at(-4, -4), at(0, 0) >> 24, at(0, 16) >> 24, at(client.left - outer.left + 2, client.top - outer.top + 2)}),
+                  std::vector<std::uint32_t>({0, 0, 255, kQuadrants[0]}));
     }
 }
-
 }  // namespace
 }  // namespace cli

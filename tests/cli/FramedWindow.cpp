@@ -1,8 +1,6 @@
 #include "FramedWindow.h"
 
 #include <memory>
-#include <optional>
-#include <string>
 
 #include "dwm/fake_dwmapi/FakeDwmControl.h"
 #include "framework/Handles.h"
@@ -26,28 +24,15 @@ struct State {
     int regionRadius = -1;
 };
 
-struct Search {
-    std::wstring name;
-    std::optional<DWORD> value;
-};
-
-BOOL CALLBACK FindProperty(HWND, LPWSTR name, HANDLE value, ULONG_PTR search) {
-    auto* s = reinterpret_cast<Search*>(search);
-    if (IS_INTRESOURCE(name) || s->name != name) return TRUE;
-    s->value = static_cast<DWORD>(reinterpret_cast<UINT_PTR>(value));
-    return FALSE;
-}
-
-// A property holding 0 counts: GetPropW cannot tell it from none.
-std::optional<DWORD> Property(HWND window, DWORD id) {
-    Search search{fake_dwm::AttributeProperty(id), {}};
-    ::EnumPropsExW(window, &FindProperty, reinterpret_cast<LPARAM>(&search));
-    return search.value;
+// 0 reads as none: black is no colour the tests set.
+DWORD Property(HWND window, DWORD id, DWORD none) {
+    const HANDLE value = ::GetPropW(window, fake_dwm::AttributeProperty(id).c_str());
+    return value != nullptr ? static_cast<DWORD>(reinterpret_cast<UINT_PTR>(value)) : none;
 }
 
 Drawn Read(HWND window) {
-    return {Property(window, 20).value_or(0), Property(window, 33).value_or(0), Property(window, 34).value_or(kDefault),
-            Property(window, 35).value_or(kDefault), Property(window, 36).value_or(kDefault)};
+    return {Property(window, 20, 0), Property(window, 33, 0), Property(window, 34, kDefault), Property(window, 35, kDefault),
+            Property(window, 36, kDefault)};
 }
 
 // Windows 11's radii at 96 DPI: square, small; default and round.
@@ -75,22 +60,15 @@ void UpdateRegion(HWND window, State& state) {
 }
 
 // GetWindowDC/ReleaseDC as a scope.
-class WindowFrameDc {
-public:
-    explicit WindowFrameDc(HWND window) : m_window(window), m_dc(::GetWindowDC(window)) {}
-    ~WindowFrameDc() { ::ReleaseDC(m_window, m_dc); }
-    WindowFrameDc(const WindowFrameDc&) = delete;
-    WindowFrameDc& operator=(const WindowFrameDc&) = delete;
-    HDC get() const { return m_dc; }
-
-private:
-    HWND m_window;
-    HDC m_dc;
+struct FrameDc {
+    HWND window;
+    HDC dc = ::GetWindowDC(window);
+    ~FrameDc() { ::ReleaseDC(window, dc); }
 };
 
 void PaintFrame(HWND window, const Drawn& d) {
-    const WindowFrameDc frame(window);
-    const HDC dc = frame.get();
+    const FrameDc frame{window};
+    const HDC dc = frame.dc;
     const bool dark = d.dark != 0;
     const COLORREF caption = Resolve(d.caption, dark, RGB(243, 243, 243), RGB(32, 32, 32));
     const RECT f{kInset.left, kInset.top, kWidth - kInset.right, kHeight - kInset.bottom};

@@ -7,11 +7,9 @@
 
 namespace testsupport {
 
-enum class Redraws {
-    WhenSet,           // as soon as the fake says the DWM draws anew
-    AfterFrameChange,  // only after a frame change (WM_NCCALCSIZE) or WM_NCACTIVATE
-    Never,             // keeps the frame it was created with
-};
+// As soon as the fake says the DWM draws anew; only after a frame change (WM_NCCALCSIZE) or
+// WM_NCACTIVATE; never (the frame it was created with).
+enum class Redraws { WhenSet, AfterFrameChange, Never };
 
 // Never activated; the caller destroys it.
 HWND CreateFramedWindow(const wchar_t* title, int x, int y, Redraws redraws);
