@@ -536,10 +536,9 @@ TEST_F(VelmoraE2e, CaptureToStdoutWritesThePngAlone) {
 TEST_F(VelmoraE2e, LookAndVerifyWhatWindowsDrewOfTheirFrame) {
     using testsupport::Redraws;
     const std::vector<std::pair<Redraws, Row>> cases = {
-        {Redraws::WhenSet, {.args = "look {L}", .out = {"\ncorner round\n", "\ncorners top-left 8\n", "\ncorners bottom-right 8\n",
-            "\ncaption color #F3F3F3\n", "\ncaption text #000000\n", "\ncaption dark-mode off\n",
-            "\nshadow left 0, right 0, top 0, bottom 0\n", "\ninsets left 7, right 7, top 0, bottom 7\n", "\nleft #707070 1\n",
-            "\ntop #707070 1\n", "\nbottom #707070 1\n"}}},
+        {Redraws::WhenSet, {.args = "look {L}", .out = {"\ncorners top-left 8\n", "\ncorner round\ncaption color #F3F3F3\n"
+            "caption text #000000\ncaption dark-mode off\nshadow left 0, right 0, top 0, bottom 0\ninsets left 7, right 7, top 0, "
+            "bottom 7\n", "\nleft #707070 1\ntop #707070 1\n"}}},
         {Redraws::WhenSet, {.args = "look {L} --json --expect corner=round --expect dark-mode=off --expect shadow=off",
             .schema = "look", .json = {{"/corner", "round"}, {"/corners/top-right", "8"}, {"/border/2/color", "#707070"},
             {"/caption/text", "#000000"}, {"/expect/0/holds", "true"}, {"/expect/1/holds", "true"}, {"/expect/2/holds", "true"}}}},

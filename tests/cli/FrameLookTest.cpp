@@ -37,41 +37,31 @@ Made Make(const Drawn& d) {
     g.window = {g.area.left + m, g.area.top + m, g.area.right - m, g.area.bottom - m};
     g.frame = {g.window.left + 7, g.window.top, g.window.right - 7, g.window.bottom - 7};
     const RECT& f = g.frame;
-    const auto edge = [&](int side) { return d.border[side] ? 1 : 0; };
-    g.client = {f.left + edge(kLeft), f.top + edge(kTop) + d.captionHeight, f.right - edge(kRight), f.bottom - edge(kBottom)};
-    g.buttons = RECT{f.right - edge(kRight) - 138, f.top + edge(kTop), f.right - edge(kRight), f.top + edge(kTop) + 30};
+    const LONG edge[4] = {d.border[kLeft] ? 1 : 0, d.border[kTop] ? 1 : 0, d.border[kRight] ? 1 : 0, d.border[kBottom] ? 1 : 0};
+    g.client = {f.left + edge[kLeft], f.top + edge[kTop] + d.captionHeight, f.right - edge[kRight], f.bottom - edge[kBottom]};
+    g.buttons = RECT{g.client.right - 138, f.top + edge[kTop], g.client.right, f.top + edge[kTop] + 30};
     const RECT text{g.client.left + 10, f.top + 10, g.client.left + 40, f.top + 20};
-    const auto colour = [&](LONG x, LONG y) -> COLORREF {
-        const LONG depth[4] = {x - f.left, y - f.top, f.right - 1 - x, f.bottom - 1 - y};
-        for (int side : {kTop, kLeft, kRight, kBottom}) {
-            if (depth[side] == 0 && d.border[side]) return *d.border[side];
-        }
-        const POINT p{x, y};
-        if (y >= g.client.top) return kClient;
-        if (::PtInRect(&*g.buttons, p)) return kButtons;
-        return d.text && ::PtInRect(&text, p) ? *d.text : d.caption;
-    };
-    // The share of a pixel inside the rounded frame: 0 or 1, or 4 × 4 samples when smooth.
-    const auto inside = [&](LONG x, LONG y) {
-        const int n = d.smooth ? 4 : 1;
-        int in = 0;
-        for (int i = 0; i < n * n; ++i) {
-            const double px = x + (i % n + 0.5) / n, py = y + (i / n + 0.5) / n;
-            const double cx = std::clamp(px, f.left + d.radius + 0.0, f.right - d.radius + 0.0);
-            const double cy = std::clamp(py, f.top + d.radius + 0.0, f.bottom - d.radius + 0.0);
-            in += std::hypot(px - cx, py - cy) <= d.radius && px >= f.left && px < f.right && py >= f.top && py < f.bottom;
-        }
-        return in * 255 / (n * n);
-    };
     for (LONG y = g.area.top; y < g.area.bottom; ++y) {
         for (LONG x = g.area.left; x < g.area.right; ++x) {
-            const int alpha = inside(x, y);
-            const LONG out[4] = {f.left - x, f.top - y, x - f.right + 1, y - f.bottom + 1};
-            bool shade = false;
-            for (int side = 0; side < 4; ++side) shade |= out[side] > 0 && out[side] <= d.shadow[side];
-            const COLORREF c = colour(x, y);
-            made.picture.pixels.push_back(alpha > 0 ? std::uint32_t(alpha) << 24 | GetRValue(c) << 16 | GetGValue(c) << 8 | GetBValue(c)
-                                                    : shade || ::PtInRect(&f, POINT{x, y}) ? 40u << 24 : 0u);
+            // The share of the pixel inside the rounded frame: 0 or 1, or 4 x 4 samples when smooth.
+            const int n = d.smooth ? 4 : 1;
+            int in = 0;
+            for (int i = 0; i < n * n; ++i) {
+                const double px = x + (i % n + 0.5) / n, py = y + (i / n + 0.5) / n;
+                const double cx = std::clamp(px, f.left + d.radius + 0.0, f.right - d.radius + 0.0);
+                const double cy = std::clamp(py, f.top + d.radius + 0.0, f.bottom - d.radius + 0.0);
+                in += std::hypot(px - cx, py - cy) <= d.radius && px >= f.left && px < f.right && py >= f.top && py < f.bottom;
+            }
+            const LONG depth[4] = {x - f.left, y - f.top, f.right - 1 - x, f.bottom - 1 - y};
+            const POINT p{x, y};
+            COLORREF c = y >= g.client.top ? kClient : ::PtInRect(&*g.buttons, p) ? kButtons
+                         : d.text && ::PtInRect(&text, p) ? *d.text : d.caption;
+            for (int side : {kBottom, kRight, kLeft, kTop}) c = depth[side] == 0 && d.border[side] ? *d.border[side] : c;
+            bool shade = ::PtInRect(&f, p);  // what the corners leave: the shadow, faint
+            for (int side = 0; side < 4; ++side) shade |= depth[side] < 0 && -depth[side] <= d.shadow[side];
+            const std::uint32_t alpha = static_cast<std::uint32_t>(in * 255 / (n * n));
+            made.picture.pixels.push_back(alpha > 0 ? alpha << 24 | GetRValue(c) << 16 | GetGValue(c) << 8 | GetBValue(c)
+                                                    : shade ? 40u << 24 : 0u);
         }
     }
     return made;

@@ -12,15 +12,11 @@ constexpr int kWidth = 360, kHeight = 260, kCaption = 30;
 constexpr RECT kInset{7, 0, 7, 7};
 constexpr DWORD kDefault = 0xFFFFFFFF, kNone = 0xFFFFFFFE;
 
-// What the frame is drawn from: DWMWA_USE_IMMERSIVE_DARK_MODE, _WINDOW_CORNER_PREFERENCE,
-// _BORDER_COLOR, _CAPTION_COLOR, _TEXT_COLOR.
-struct Drawn {
-    DWORD dark = 0, corner = 0, border = kDefault, caption = kDefault, text = kDefault;
-};
-
 struct State {
     Redraws redraws;
-    Drawn drawn;
+    // What the frame is drawn from: DWMWA_USE_IMMERSIVE_DARK_MODE, _WINDOW_CORNER_PREFERENCE,
+    // _BORDER_COLOR, _CAPTION_COLOR, _TEXT_COLOR.
+    DWORD dark = 0, corner = 0, border = kDefault, caption = kDefault, text = kDefault;
     int regionRadius = -1;
 };
 
@@ -30,9 +26,9 @@ DWORD Property(HWND window, DWORD id, DWORD none) {
     return value != nullptr ? static_cast<DWORD>(reinterpret_cast<UINT_PTR>(value)) : none;
 }
 
-Drawn Read(HWND window) {
-    return {Property(window, 20, 0), Property(window, 33, 0), Property(window, 34, kDefault), Property(window, 35, kDefault),
-            Property(window, 36, kDefault)};
+void Read(HWND window, State& s) {
+    s.dark = Property(window, 20, 0), s.corner = Property(window, 33, 0), s.border = Property(window, 34, kDefault);
+    s.caption = Property(window, 35, kDefault), s.text = Property(window, 36, kDefault);
 }
 
 // Windows 11's radii at 96 DPI: square, small; default and round.
@@ -49,7 +45,7 @@ void Fill(HDC dc, RECT r, COLORREF colour) {
 }
 
 void UpdateRegion(HWND window, State& state) {
-    const int radius = Radius(state.drawn.corner);
+    const int radius = Radius(state.corner);
     if (radius == state.regionRadius) return;
     state.regionRadius = radius;
     const RECT f{kInset.left, kInset.top, kWidth - kInset.right, kHeight - kInset.bottom};
@@ -66,7 +62,7 @@ struct FrameDc {
     ~FrameDc() { ::ReleaseDC(window, dc); }
 };
 
-void PaintFrame(HWND window, const Drawn& d) {
+void PaintFrame(HWND window, const State& d) {
     const FrameDc frame{window};
     const HDC dc = frame.dc;
     const bool dark = d.dark != 0;
@@ -85,7 +81,7 @@ void PaintFrame(HWND window, const Drawn& d) {
 }
 
 void Redraw(HWND window, State& state) {
-    state.drawn = Read(window);
+    Read(window, state);
     UpdateRegion(window, state);
     ::RedrawWindow(window, nullptr, nullptr, RDW_FRAME | RDW_INVALIDATE | RDW_UPDATENOW);
     // A queue found empty sends what was drawn to the screen (Wine's window surfaces), as the DWM
@@ -97,7 +93,7 @@ void Redraw(HWND window, State& state) {
 LRESULT CALLBACK Proc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     if (message == WM_NCCREATE) {
         auto* create = reinterpret_cast<CREATESTRUCTW*>(lParam);
-        auto state = std::make_unique<State>(State{*static_cast<Redraws*>(create->lpCreateParams), {}});
+        auto state = std::make_unique<State>(State{*static_cast<Redraws*>(create->lpCreateParams)});
         ::SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(state.release()));
     }
     auto* state = reinterpret_cast<State*>(::GetWindowLongPtrW(window, GWLP_USERDATA));
@@ -106,7 +102,7 @@ LRESULT CALLBACK Proc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     const bool lazy = state->redraws == Redraws::AfterFrameChange;
     switch (message) {
         case WM_NCCALCSIZE:
-            if (lazy && wParam) state->drawn = Read(window);
+            if (lazy && wParam) Read(window, *state);
             if (wParam) {
                 RECT& r = reinterpret_cast<NCCALCSIZE_PARAMS*>(lParam)->rgrc[0];
                 r = RECT{r.left + kInset.left + 1, r.top + kInset.top + 1 + kCaption, r.right - kInset.right - 1,
@@ -117,7 +113,7 @@ LRESULT CALLBACK Proc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
         case WM_NCACTIVATE:
             if (lazy) Redraw(window, *state);
             return TRUE;
-        case WM_NCPAINT: PaintFrame(window, state->drawn); return 0;
+        case WM_NCPAINT: PaintFrame(window, *state); return 0;
         case WM_ERASEBKGND: return 1;
         case WM_PAINT: {
             PAINTSTRUCT paint;

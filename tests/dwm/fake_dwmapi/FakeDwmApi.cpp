@@ -372,10 +372,8 @@ bool IsOtherProcess(HWND window) {
     return process != ::GetCurrentProcessId();
 }
 
-// What the DWM draws a frame from is the system's for the window: kept where the window's own
-// process reads it (the property a get would read as the system's value, though none of these is
-// ever read back), and that process is told that the DWM draws anew. The fake draws nothing: the
-// owner paints what the DWM would, or does not.
+// What the DWM draws a frame from, kept as the system's value where the window's process reads it
+// (none is ever read back), and that process told: it paints what the DWM would, or does not.
 void DrawFrame(HWND window, DWORD attribute, int value) {
     if (attribute == kUseImmersiveDarkModeOld) attribute = kUseImmersiveDarkMode;
     if (attribute != kUseImmersiveDarkMode && (attribute < kWindowCornerPreference || attribute > kTextColor)) return;
