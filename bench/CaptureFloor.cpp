@@ -9,9 +9,17 @@
 //                                                  encoder: the pixels copied out, the PNG encoded
 //                                                  into a memory stream, read out, written to a
 //                                                  temporary file beside FILE and moved over it
+//   bench_capture_floor.exe matte HWND FILE.png|-  velmora capture --matte's and look's: a popup one pixel
+//                                                  wider than the window rectangle on every side, below
+//                                                  the window, painted white then black, each waited for
+//                                                  where the popup shows beside the window, the screen
+//                                                  taken each time; alpha (one less the largest channel
+//                                                  difference) and colour (black over alpha); then the
+//                                                  PNG as above, or nothing for -
 #include <windows.h>
 #include <wincodec.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cwchar>
 #include <string>
@@ -78,6 +86,61 @@ int EncodeThroughMemory(const wchar_t* path, const DWORD* bits, int width, int h
     ::CloseHandle(file);
     return ok && ::MoveFileExW(temporary.c_str(), path, MOVEFILE_REPLACE_EXISTING) ? 0 : 1;
 }
+LRESULT CALLBACK FillProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_ERASEBKGND) return 1;
+    if (message != WM_PAINT) return ::DefWindowProcW(window, message, wParam, lParam);
+    PAINTSTRUCT paint;
+    const HDC dc = ::BeginPaint(window, &paint);
+    const HBRUSH brush = ::CreateSolidBrush(static_cast<COLORREF>(::GetWindowLongPtrW(window, GWLP_USERDATA)));
+    ::FillRect(dc, &paint.rcPaint, brush);
+    ::DeleteObject(brush);
+    ::EndPaint(window, &paint);
+    return 0;
+}
+
+int Matte(HWND window, const RECT& rect, HDC canvas, const DWORD* bits, const wchar_t* path) {
+    const int width = rect.right - rect.left, height = rect.bottom - rect.top;
+    const size_t count = static_cast<size_t>(width) * height;
+    WNDCLASSW fillClass{0, &FillProcedure, 0, 0, ::GetModuleHandleW(nullptr), nullptr, nullptr, nullptr, nullptr, L"BenchMatte"};
+    ::RegisterClassW(&fillClass);
+    const HWND backdrop = ::CreateWindowExW(WS_EX_NOACTIVATE | WS_EX_TOOLWINDOW, L"BenchMatte", L"", WS_POPUP, 0, 0, 0, 0,
+                                            nullptr, nullptr, fillClass.hInstance, nullptr);
+    ::SetWindowPos(backdrop, window, rect.left - 1, rect.top - 1, width + 2, height + 2, SWP_NOACTIVATE | SWP_SHOWWINDOW);
+    // Wine's X11 driver maps a new window over all others: the window goes back on top.
+    ::SetWindowPos(window, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    const HDC screen = ::GetDC(nullptr);
+    std::vector<DWORD> over[2];
+    const COLORREF colours[2] = {RGB(255, 255, 255), RGB(0, 0, 0)};
+    for (int i = 0; i < 2; ++i) {
+        ::SetWindowLongPtrW(backdrop, GWLP_USERDATA, static_cast<LONG_PTR>(colours[i]));
+        ::RedrawWindow(backdrop, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
+        for (int tries = 0;; ++tries) {
+            for (MSG message; ::PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE);) ::DispatchMessageW(&message);
+            if (::GetPixel(screen, rect.left - 1, rect.top - 1) == colours[i]) break;
+            if (tries == 2000) return 1;
+            ::Sleep(1);
+        }
+        if (!::BitBlt(canvas, 0, 0, width, height, screen, rect.left, rect.top, SRCCOPY | CAPTUREBLT)) return 1;
+        ::GdiFlush();
+        over[i].assign(bits, bits + count);
+    }
+    ::ReleaseDC(nullptr, screen);
+    ::DestroyWindow(backdrop);
+    std::vector<DWORD> pixels(count);
+    for (size_t k = 0; k < count; ++k) {
+        int difference = 0;
+        for (int shift = 0; shift < 24; shift += 8) {
+            difference = std::max(difference, static_cast<int>(over[0][k] >> shift & 0xFF) - static_cast<int>(over[1][k] >> shift & 0xFF));
+        }
+        const DWORD alpha = static_cast<DWORD>(255 - difference);
+        DWORD pixel = alpha << 24;
+        for (int shift = 0; alpha != 0 && shift < 24; shift += 8) {
+            pixel |= std::min<DWORD>(((over[1][k] >> shift & 0xFF) * 255 + alpha / 2) / alpha, 255) << shift;
+        }
+        pixels[k] = pixel;
+    }
+    return std::wcscmp(path, L"-") == 0 ? 0 : Encode(path, pixels.data(), width, height);
+}
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
@@ -101,6 +164,7 @@ int wmain(int argc, wchar_t** argv) {
     ::SelectObject(canvas, bitmap);
     const DWORD* pixels = static_cast<const DWORD*>(bits);
     const size_t count = static_cast<size_t>(width) * height;
+    if (std::wcscmp(argv[1], L"matte") == 0) return Matte(window, rect, canvas, pixels, argv[3]);
     if (print) {
         if (!::PrintWindow(window, canvas, kRenderFullContent)) return 1;
         ::GdiFlush();

@@ -1,6 +1,8 @@
 // Another process's windows for velmora's capture, wait and watch figures, driven by bench_velmora.exe.
-//   bench_target_windows.exe paint W H    one visible popup of W x H at 0, 0, "Bench capture window",
-//                                         painted with a fixed pattern (a gradient with a grid and stripes)
+//   bench_target_windows.exe paint W H [X Y]
+//                                         one visible popup of W x H at 0, 0 (or X, Y), "Bench capture
+//                                         window", painted with a fixed pattern (a gradient with a grid
+//                                         and stripes)
 //   bench_target_windows.exe hidden       one hidden window, "Bench wait window": a message WM_APP makes it
 //                                         show itself (ShowWindow, SW_SHOWNA; with a WPARAM, then titled
 //                                         "Bench wait window shown") and returns QueryPerformanceCounter
@@ -140,7 +142,8 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     if (mode == L"paint") {
         if (__argc < 4) return 2;
         MakePattern(_wtoi(__wargv[2]), _wtoi(__wargv[3]));
-        ::CreateWindowExW(0, kClass, L"Bench capture window", WS_POPUP | WS_VISIBLE, 0, 0, g_width, g_height, nullptr,
+        const int x = __argc >= 6 ? _wtoi(__wargv[4]) : 0, y = __argc >= 6 ? _wtoi(__wargv[5]) : 0;
+        ::CreateWindowExW(0, kClass, L"Bench capture window", WS_POPUP | WS_VISIBLE, x, y, g_width, g_height, nullptr,
                           nullptr, instance, nullptr);
     } else if (mode == L"hidden") {
         ::CreateWindowExW(WS_EX_TOOLWINDOW, kClass, L"Bench wait window", WS_POPUP, 1200, 950, 20, 20, nullptr, nullptr,

@@ -1,7 +1,7 @@
 // Measures velmora.exe against its floors, console programs that do the same work with nothing
 // around them: each command takes turns with its floor round by round; a row of the table a figure
 // (Table.h).
-//   bench_velmora.exe THEME ROUNDS WAIT_SECONDS [velmora|capture|wait|watch]...
+//   bench_velmora.exe THEME ROUNDS WAIT_SECONDS [velmora|capture|matte|wait|watch]...
 // WAIT_SECONDS is how long the waits that cannot end run for the wait figure's CPU (0: none).
 #include <windows.h>
 
@@ -88,6 +88,38 @@ void MeasureVelmora(int roundsAsked) {
     }
 }
 
+
+// velmora capture --matte and look of a 1280 x 1000 window of another process, start to exit, against
+// the bare work of the two takes and the alpha (bench_capture_floor.exe matte): with the PNG written
+// for the capture, without for look, whose measuring comes on top.
+void MeasureMatte(int roundsAsked) {
+    const int rounds = 3 * roundsAsked;
+    const ConsoleRunner run;
+    const std::wstring velmora = Beside(L"velmora.exe"), floor = Beside(L"bench_capture_floor.exe");
+    const std::wstring toolFile = TempPath(L"velmora-bench-matte.png"), floorFile = TempPath(L"velmora-bench-floor-matte.png");
+    // Room around it for look's margin of 32 pixels.
+    Program target(Beside(L"bench_target_windows.exe") + L" paint 1280 1000 100 100");
+    target.WaitIdle();
+    const std::wstring handle = HandleText(TargetWindow(L"Bench capture window"));
+    const std::vector<Series> times = TakeTurns(
+        run,
+        {velmora + L" capture " + handle + L" --matte -o \"" + toolFile + L"\"", floor + L" matte " + handle + L" \"" + floorFile + L"\"",
+         velmora + L" look " + handle, floor + L" matte " + handle + L" -"},
+        rounds, [](size_t k, const ConsoleRunner::Run& r) {
+            if (r.exitCode != 0 || (k == 2 && r.output.find("\ncorner square") == std::string::npos)) {
+                Fail("a matte capture or look did not end as expected");
+            }
+        });
+    Row(L"`velmora capture W --matte -o FILE`, 1280 × 1000, start to exit, against a backdrop, two BitBlts, the alpha and "
+        L"WIC PNG, ms",
+        times[0], times[1], L"%.0f", Divide(times[0], times[1]), L"≤ 1.2", MedianAtMost(Divide(times[0], times[1]), 1.2));
+    Row(L"`velmora look W`, 1280 × 1000 and a margin of 32, start to exit, against a backdrop, two BitBlts and the alpha, ms",
+        times[2], times[3], L"%.0f", Divide(times[2], times[3]), L"≤ 1.3", MedianAtMost(Divide(times[2], times[3]), 1.3));
+    Print(L"| PNG with true transparency of the 1280 × 1000 window, bytes (velmora, floor) | %ls | %lld | %lld | — | — | — |\n",
+          Theme(), FileBytes(toolFile), FileBytes(floorFile));
+    ::DeleteFileW(toolFile.c_str());
+    ::DeleteFileW(floorFile.c_str());
+}
 
 // velmora capture of a 1280 x 1000 window of another process, start to exit, against the bare
 // work (bench_capture_floor.exe); the PNG's size; the peak memory, also for 3840 x 2160.
@@ -329,7 +361,7 @@ void MeasureWatch(int count, int periodMs, int lifeMs) {
 
 int wmain(int argc, wchar_t** argv) {
     if (argc < 4) {
-        std::fprintf(stderr, "usage: bench_velmora THEME ROUNDS WAIT_SECONDS [velmora|capture|wait|watch]...\n");
+        std::fprintf(stderr, "usage: bench_velmora THEME ROUNDS WAIT_SECONDS [velmora|capture|matte|wait|watch]...\n");
         return 2;
     }
     _setmode(_fileno(stdout), _O_BINARY);
@@ -346,6 +378,7 @@ int wmain(int argc, wchar_t** argv) {
     try {
         if (wanted(L"velmora")) bench::MeasureVelmora(rounds);
         if (wanted(L"capture")) bench::MeasureCapture(rounds);
+        if (wanted(L"matte")) bench::MeasureMatte(rounds);
         if (wanted(L"wait")) bench::MeasureWait(rounds, waitSeconds);
         // Windows of a moment, then windows that live as long as a dialog flashed open.
         if (wanted(L"watch")) bench::MeasureWatch(1000, 20, 0), bench::MeasureWatch(1000, 20, 100);

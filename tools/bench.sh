@@ -7,8 +7,9 @@
 # floor; QUILLET_BENCH_ROUNDS (10), QUILLET_BENCH_LOG_LINES (100000 with the theme off; the
 # theme-on run sends 1000, each line there costs milliseconds) and QUILLET_BENCH_IDLE_SECONDS (60)
 # shorten a trial run, QUILLET_BENCH_FIGURES picks figures ("start enum log idle velmora capture
-# wait watch", all by default). About thirteen minutes on two cores. The capture, wait and watch
-# figures run on a screen of QUILLET_BENCH_CAPTURE_SCREEN (3840x2160: the largest window captured).
+# matte wait watch", all by default). About fourteen minutes on two cores. The capture, matte, wait
+# and watch figures run on a screen of QUILLET_BENCH_CAPTURE_SCREEN (3840x2160: the largest window
+# captured).
 set -eu
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=${1:-$root/build-release}
@@ -16,9 +17,9 @@ build=$(mkdir -p "$build" && cd "$build" && pwd)
 rounds=${QUILLET_BENCH_ROUNDS:-10}
 log_lines=${QUILLET_BENCH_LOG_LINES:-100000}
 idle_seconds=${QUILLET_BENCH_IDLE_SECONDS:-60}
-figures=${QUILLET_BENCH_FIGURES:-start enum log idle velmora capture wait watch}
+figures=${QUILLET_BENCH_FIGURES:-start enum log idle velmora capture matte wait watch}
 capture_screen=${QUILLET_BENCH_CAPTURE_SCREEN:-3840x2160}
-quillet_figures=$(echo " $figures " | sed 's/ velmora / /g; s/ capture / /g; s/ wait / /g; s/ watch / /g')
+quillet_figures=$(echo " $figures " | sed 's/ velmora / /g; s/ capture / /g; s/ matte / /g; s/ wait / /g; s/ watch / /g')
 wanted() { case " $figures " in *" $1 "*) return 0 ;; esac; return 1; }
 
 "$root/tools/setup.sh"
@@ -79,7 +80,7 @@ if wanted velmora; then
     echo "| velmora.exe size, KB (one static executable, stripped) | — | $((size / 1024)) | | | ≤ 1024 | $verdict |"
 fi
 velmora_figures=""
-for figure in capture wait watch; do
+for figure in capture matte wait watch; do
     if wanted $figure; then velmora_figures="$velmora_figures $figure"; fi
 done
 if [ -n "$velmora_figures" ]; then

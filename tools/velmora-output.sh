@@ -1,8 +1,8 @@
 #!/bin/sh
 # Writes the console output that README.md shows for velmora.exe: the real program under Wine and
 # Xvfb, against the fake DWM of the tests (tests/dwm/fake_dwmapi), on the sample windows of
-# bench/Sample.cpp. The fragment goes to docs/velmora-output.md and into README.md between the
-# markers "<!-- velmora-output:begin -->" and "<!-- velmora-output:end -->".
+# bench/VelmoraOutputWindows.cpp. The fragment goes to docs/velmora-output.md and into README.md
+# between the markers "<!-- velmora-output:begin -->" and "<!-- velmora-output:end -->".
 #   tools/velmora-output.sh [build-dir]
 # The build directory defaults to build-docs/ (the test build's settings, with bench/'s programs;
 # the test command's build/ is left alone). The test command never writes this output.
@@ -98,6 +98,13 @@ show wait --title notes --visible --timeout 1
 show capture --help
 show capture --title sample -o capture.png
 cp "$work/capture.png" "$root/docs/capture.png"
+# The window that draws its frame as the DWM would, as the fake DWM tells it what was set.
+show look --help
+show look --title self-framed
+show set --title self-framed corner=small caption-color=#202020 text-color=#FFC000 --verify
+show look --title self-framed --expect corner=small --expect dark-mode=on --expect shadow=on
+show capture --title self-framed --matte --margin 16 -o matte.png
+cp "$work/matte.png" "$root/docs/matte.png"
 watching
 show get --class VelmoraSample
 show set --title sample corner=oval
