@@ -106,7 +106,7 @@ void MeasureMatte(int roundsAsked) {
         {velmora + L" capture " + handle + L" --matte -o \"" + toolFile + L"\"", floor + L" matte " + handle + L" \"" + floorFile + L"\"",
          velmora + L" look " + handle, floor + L" matte " + handle + L" -"},
         rounds, [](size_t k, const ConsoleRunner::Run& r) {
-            if (r.exitCode != 0 || (k == 2 && r.output.find("\ncorner square") == std::string::npos)) {
+            if (r.exitCode != 0 || (k == 2 && r.output.find(" square\n") == std::string::npos)) {
                 Fail("a matte capture or look did not end as expected");
             }
         });

@@ -95,8 +95,8 @@ void DefineLook(CommandDefinition& command) {
                  "what must be seen, in set's words, or shadow=on|off (several: all); exit 1 when one does not hold");
     command.Option("--tolerance", options->toleranceTyped, "N", "colours match within N per channel (default 8)");
     command.Footer(std::string(kWindowHelp) + "\nMeasured in physical pixels from the window over white and over black, "
-                   "with a margin of 32 pixels at 96 DPI\nfor the shadow; the window must be on the screen and "
-                   "uncovered. --expect names: " + TellingNames() + ".");
+                   "with a margin of 32 pixels\nat 96 DPI for the shadow; the window must be on the screen and uncovered.\n"
+                   "--expect names: " + TellingNames() + ".");
     command.OnParsed([options] { return Settle(*options); }, [options] { return RunLook(*options); });
 }
 

@@ -246,12 +246,11 @@ Picture Unmatte(const Picture& overWhite, const Picture& overBlack) {
             difference = std::max(difference, static_cast<int>(white >> shift & 0xFF) - static_cast<int>(black >> shift & 0xFF));
         }
         const std::uint32_t alpha = static_cast<std::uint32_t>(255 - difference);
-        std::uint32_t pixel = alpha << 24;
-        if (alpha != 0) {
-            for (int shift = 0; shift < 24; shift += 8) {
-                const std::uint32_t channel = ((black >> shift & 0xFF) * 255 + alpha / 2) / alpha;
-                pixel |= std::min<std::uint32_t>(channel, 255) << shift;
-            }
+        // Most pixels are all window or all backdrop: no division.
+        std::uint32_t pixel = alpha == 255 ? black | 0xFF000000u : alpha << 24;
+        for (int shift = 0; alpha != 0 && alpha != 255 && shift < 24; shift += 8) {
+            const std::uint32_t channel = ((black >> shift & 0xFF) * 255 + alpha / 2) / alpha;
+            pixel |= std::min<std::uint32_t>(channel, 255) << shift;
         }
         out.pixels[i] = pixel;
     }
