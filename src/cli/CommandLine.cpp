@@ -111,7 +111,7 @@ std::string FieldNames() {
 Message ParseFields(const std::vector<std::string>& names, std::vector<const WindowField*>& fields) {
     fields.clear();
     if (names.empty()) {
-        for (const WindowField& field : WindowFields()) fields.push_back(&field);
+        fields = DefaultWindowFields();
         return std::nullopt;
     }
     for (const std::string& name : names) {

@@ -4,6 +4,7 @@
 #include <nlohmann/json.hpp>
 
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
 
 #include "cli/TerminalText.h"
@@ -53,6 +54,7 @@ Json ToJson(const Value& value) {
             [](const OnOff& v) { return Json(v.value); },
             [](const Integer& v) { return Json(v.value); },
             [](const Real& v) { return Json(v.value); },
+            [](const Percent& v) { return Json(std::round(v.value * 100.0) / 100.0); },
             [](const Word& v) { return Json(v.text); },
             [](const Untrusted& v) { return Json(v.text); },
             [](const Handle& v) { return Json(HexHandle(v.window)); },
@@ -141,11 +143,16 @@ void CollectPairs(const Facts& facts, const std::string& prefix, std::vector<std
 std::string ValueText(const Value& value, bool inTable, bool shortFailure) {
     return std::visit(
         Overloaded{
-            [](const Unknown&) { return std::string("?"); },
+            [inTable](const Unknown& v) { return v.why.empty() || inTable ? std::string("?") : "unknown: " + v.why; },
             [](const YesNo& v) { return std::string(v.value ? "yes" : "no"); },
             [](const OnOff& v) { return std::string(v.value ? "on" : "off"); },
             [](const Integer& v) { return std::to_string(v.value); },
             [](const Real& v) { return Format("%.3f", v.value); },
+            [](const Percent& v) {
+                // One decimal, none for a whole number: 100 %, 37.5 %.
+                const double tenths = std::round(v.value * 10.0);
+                return std::fmod(tenths, 10.0) == 0.0 ? Format("%.0f %%", tenths / 10.0) : Format("%.1f %%", tenths / 10.0);
+            },
             [](const Word& v) { return v.text; },
             [inTable](const Untrusted& v) { return TerminalSafe(v.text, v.quoted && !inTable); },
             [](const Handle& v) { return HexHandle(v.window); },

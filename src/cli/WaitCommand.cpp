@@ -125,8 +125,7 @@ std::string Conditions(const WaitCommand& c) {
 int Show(HWND window, bool json, int status) {
     ProcessNames names;
     WindowProbe probe(window, names);
-    std::vector<const WindowField*> fields;
-    for (const WindowField& field : WindowFields()) fields.push_back(&field);
+    const std::vector<const WindowField*> fields = DefaultWindowFields();
     Facts row = ReadFields(probe, fields);
     if (HasClosed(window)) return FinishClosed({}, json, window);
     if (json) {

@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include <map>
+#include <memory>
 #include <optional>
 #include <span>
 #include <string>
@@ -17,6 +18,7 @@
 namespace cli {
 
 struct WindowSelector;
+class Scene;
 
 // Image names by process id, each process asked once per run.
 class ProcessNames {
@@ -45,6 +47,9 @@ public:
     bool IsListed();
     // All the selector's options hold (its name, if any, is not looked at).
     bool Matches(const WindowSelector& selector);
+    // What the run knows of the screen (Visibility.h): the one shared, else one of its own.
+    void ShareScene(std::shared_ptr<Scene> scene) { m_scene = std::move(scene); }
+    Scene& TheScene();
 
 private:
     HWND m_window;
@@ -53,15 +58,19 @@ private:
     std::optional<std::wstring> m_title;
     std::optional<std::wstring> m_className;
     std::optional<bool> m_visible;
+    std::shared_ptr<Scene> m_scene;
 };
 
 struct WindowField {
     const char* name;
     const char* help;
     Value (*read)(WindowProbe& probe);
+    bool byDefault = true;  // listed when --fields names none
 };
 
 std::span<const WindowField> WindowFields();
+// The fields a listing shows when none are named.
+std::vector<const WindowField*> DefaultWindowFields();
 const WindowField* FindWindowField(std::string_view name);
 // The named fields' facts, in the order given.
 Facts ReadFields(WindowProbe& probe, std::span<const WindowField* const> fields);
