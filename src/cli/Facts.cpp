@@ -34,6 +34,14 @@ std::string ColourName(DWORD colorref) {
     return ColourText(colorref);
 }
 
+// Rounded to 1/steps, but never to 0 or 100 when it is not: 99.96 % of a window is not all of it.
+double RoundShare(double percent, double steps) {
+    double rounded = std::round(percent * steps) / steps;
+    if (rounded >= 100.0 && percent < 100.0) rounded = 100.0 - 1.0 / steps;
+    if (rounded <= 0.0 && percent > 0.0) rounded = 1.0 / steps;
+    return rounded;
+}
+
 COLORREF RgbOf(DWORD argb) { return RGB(argb >> 16 & 0xFF, argb >> 8 & 0xFF, argb & 0xFF); }
 
 Json RectJson(const RECT& r) { return Json{{"left", r.left}, {"top", r.top}, {"right", r.right}, {"bottom", r.bottom}}; }
@@ -54,7 +62,7 @@ Json ToJson(const Value& value) {
             [](const OnOff& v) { return Json(v.value); },
             [](const Integer& v) { return Json(v.value); },
             [](const Real& v) { return Json(v.value); },
-            [](const Percent& v) { return Json(std::round(v.value * 100.0) / 100.0); },
+            [](const Percent& v) { return Json(RoundShare(v.value, 100.0)); },
             [](const Word& v) { return Json(v.text); },
             [](const Untrusted& v) { return Json(v.text); },
             [](const Handle& v) { return Json(HexHandle(v.window)); },
@@ -150,8 +158,8 @@ std::string ValueText(const Value& value, bool inTable, bool shortFailure) {
             [](const Real& v) { return Format("%.3f", v.value); },
             [](const Percent& v) {
                 // One decimal, none for a whole number: 100 %, 37.5 %.
-                const double tenths = std::round(v.value * 10.0);
-                return std::fmod(tenths, 10.0) == 0.0 ? Format("%.0f %%", tenths / 10.0) : Format("%.1f %%", tenths / 10.0);
+                const double share = RoundShare(v.value, 10.0);
+                return std::fmod(share, 1.0) == 0.0 ? Format("%.0f %%", share) : Format("%.1f %%", share);
             },
             [](const Word& v) { return v.text; },
             [inTable](const Untrusted& v) { return TerminalSafe(v.text, v.quoted && !inTable); },
