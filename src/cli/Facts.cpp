@@ -151,7 +151,7 @@ void CollectPairs(const Facts& facts, const std::string& prefix, std::vector<std
 std::string ValueText(const Value& value, bool inTable, bool shortFailure) {
     return std::visit(
         Overloaded{
-            [inTable](const Unknown& v) { return v.why.empty() || inTable ? std::string("?") : "unknown: " + v.why; },
+            [shortFailure](const Unknown& v) { return v.why.empty() || shortFailure ? std::string("?") : "unknown: " + v.why; },
             [](const YesNo& v) { return std::string(v.value ? "yes" : "no"); },
             [](const OnOff& v) { return std::string(v.value ? "on" : "off"); },
             [](const Integer& v) { return std::to_string(v.value); },

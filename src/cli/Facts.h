@@ -15,7 +15,7 @@ namespace cli {
 struct Fact;
 using Facts = std::vector<Fact>;
 
-struct Unknown {  // nobody could tell: "?" and null; in text "unknown: why" where a reason is known
+struct Unknown {  // nobody could tell: null; in text "?", or "unknown: why" where a reason is known but in a listing
     std::string why;
 };
 struct YesNo {
