@@ -6,6 +6,7 @@
 #include <utility>
 
 #include "cli/Facts.h"
+#include "cli/NameTable.h"
 #include "cli/Output.h"
 #include "cli/WindowFields.h"
 #include "dwm/DwmCalls.h"
@@ -116,14 +117,7 @@ private:
 LONG Width(const RECT& r) { return r.right - r.left; }
 LONG Height(const RECT& r) { return r.bottom - r.top; }
 
-const char* AreaName(CaptureArea area) {
-    switch (area) {
-        case CaptureArea::Frame: return "frame";
-        case CaptureArea::Window: return "window";
-        case CaptureArea::Client: return "client";
-    }
-    return "?";
-}
+const char* AreaName(CaptureArea area) { return NameOf(kCaptureAreaNames, area); }
 
 bool IsCloaked(HWND window) {
     DWORD cloaked = 0;

@@ -5,12 +5,17 @@
 
 #include <cstdint>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace cli {
 
 enum class CaptureArea { Frame, Window, Client };
+inline constexpr std::pair<const char*, CaptureArea> kCaptureAreaNames[] = {
+    {"frame", CaptureArea::Frame}, {"window", CaptureArea::Window}, {"client", CaptureArea::Client}};
 enum class CaptureMethod { Auto, Screen, Print };
+inline constexpr std::pair<const char*, CaptureMethod> kCaptureMethodNames[] = {
+    {"auto", CaptureMethod::Auto}, {"screen", CaptureMethod::Screen}, {"print", CaptureMethod::Print}};
 enum class CaptureStatus { Ok, Minimized, EmptyArea, CloakedForScreen, PrintedNothing, Closed, Failed };
 
 // Rows top-down; each pixel is 32-bit BGRA in memory (0xAARRGGBB read as a number), alpha 255:

@@ -1,5 +1,5 @@
 // velmora composition: the OS version, composition, colorization and composition timing.
-#include "cli/CommandLine.h"
+#include "cli/Command.h"
 #include "cli/Meanings.h"
 #include "cli/Target.h"
 #include "dwm/DwmCalls.h"
@@ -23,9 +23,7 @@ Value Timing(const DWM_TIMING_INFO& t) {
                  false};
 }
 
-}  // namespace
-
-int RunComposition(const CompositionCommand& command) {
+int RunComposition(bool json) {
     const OSVERSIONINFOW os = ReportedOsVersion();
     BOOL enabled = FALSE;
     const HRESULT composition = IsCompositionEnabled(&enabled);
@@ -36,13 +34,21 @@ int RunComposition(const CompositionCommand& command) {
     const HRESULT timed = GetCompositionTimingInfo(&timing);
     // No DWM below Vista, and none where dwmapi.dll is missing: the first call tells which.
     const bool noDwm = std::holds_alternative<Failure>(CallResult(composition)) &&
-                       std::get<Failure>(CallResult(composition)).predicted;
+                       std::get<Failure>(CallResult(composition)).foreseen == Foreseen::NoDwm;
     const Facts facts{{"os", Version{os.dwMajorVersion, os.dwMinorVersion, os.dwBuildNumber}},
                       {"dwm", YesNo{!noDwm}},
                       {"composition", Or(composition, OnOff{enabled != FALSE})},
                       {"colorization", Or(colour, Colorization{colorization, opaqueBlend != FALSE})},
                       {"timing", Or(timed, Timing(timing))}};
-    return Finish(facts, command.json);
+    return Finish(facts, json);
+}
+
+}  // namespace
+
+void DefineComposition(CommandDefinition& command) {
+    auto json = command.Make<bool>();
+    command.Json(*json);
+    command.OnParsed({}, [json] { return RunComposition(*json); });
 }
 
 }  // namespace cli

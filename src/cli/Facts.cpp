@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <iterator>
 
 #include "cli/TerminalText.h"
 #include "dwm/Attributes.h"
@@ -132,11 +133,40 @@ std::string TableText(const Table& table) {
     return Aligned(rows);
 }
 
+// The foreseen refusals that did not count, a line each reason: "set-only (not reported): a, b".
+std::string GatheredLines(const Facts& facts) {
+    std::string setOnly, newer;
+    for (const Fact& fact : facts) {
+        const auto* failure = std::get_if<Failure>(&fact.value);
+        if (failure == nullptr || failure->counts) continue;
+        if (failure->foreseen == Foreseen::SetOnly) setOnly += (setOnly.empty() ? "" : ", ") + fact.key;
+        if (failure->foreseen == Foreseen::Newer) newer += (newer.empty() ? "" : ", ") + fact.key + " (" + failure->need + ")";
+    }
+    return (setOnly.empty() ? "" : "set-only (not reported): " + setOnly + "\n") +
+           (newer.empty() ? "" : "newer than this Windows: " + newer + "\n");
+}
+
+bool IsGathered(const Fact& fact) {
+    const auto* failure = std::get_if<Failure>(&fact.value);
+    return failure != nullptr && !failure->counts &&
+           (failure->foreseen == Foreseen::SetOnly || failure->foreseen == Foreseen::Newer);
+}
+
+// The pairs of key and value; the gathered lines and the tables, which follow them, in their own texts.
 void CollectPairs(const Facts& facts, const std::string& prefix, std::vector<std::vector<std::string>>& pairs,
-                  std::string& tables) {
+                  std::string& gathered, std::string& tables) {
     for (const Fact& fact : facts) {
         if (const auto* group = std::get_if<Group>(&fact.value)) {
-            CollectPairs(group->facts, group->prefixed ? prefix + fact.key + " " : prefix, pairs, tables);
+            const std::string inner = group->prefixed ? prefix + fact.key + " " : prefix;
+            if (!group->gathersForeseen) {
+                CollectPairs(group->facts, inner, pairs, gathered, tables);
+                continue;
+            }
+            Facts own;
+            std::copy_if(group->facts.begin(), group->facts.end(), std::back_inserter(own),
+                         [](const Fact& f) { return !IsGathered(f); });
+            CollectPairs(own, inner, pairs, gathered, tables);
+            gathered += GatheredLines(group->facts);
         } else if (const auto* table = std::get_if<Table>(&fact.value)) {
             if (table->rows.empty()) pairs.push_back({prefix + fact.key, "none"});
             else tables += "\n" + prefix + fact.key + ":\n" + TableText(*table);
@@ -188,8 +218,8 @@ std::string ValueText(const Value& value, bool inTable, bool shortFailure) {
             [](const Done&) { return std::string("DWM OK"); },
             [shortFailure](const Failure& v) {
                 // A listing's cell has no room for the reason: "?", or the one that explains a whole column.
-                if (shortFailure) return std::string(v.meaning == "no DWM" ? "no DWM" : "?");
-                return v.predicted ? v.meaning : "error " + HexResult(v.result) + ": " + v.meaning;
+                if (shortFailure) return std::string(v.foreseen == Foreseen::NoDwm ? "no DWM" : "?");
+                return v.predicted() ? v.meaning : "error " + HexResult(v.result) + ": " + v.meaning;
             },
             [](const Group& v) {
                 std::string text;
@@ -211,9 +241,9 @@ std::string DocumentText(const Facts& facts) {
         if (const auto* table = std::get_if<Table>(&facts.front().value)) return TableText(*table);
     }
     std::vector<std::vector<std::string>> pairs;
-    std::string tables;
-    CollectPairs(facts, "", pairs, tables);
-    return Aligned(pairs) + tables;
+    std::string gathered, tables;
+    CollectPairs(facts, "", pairs, gathered, tables);
+    return Aligned(pairs) + gathered + tables;
 }
 
 std::string DocumentJson(const Facts& facts) {

@@ -68,15 +68,23 @@ struct Version {
 struct Done {  // a call that succeeded
     HRESULT result;
 };
+// Why the DWM's documentation predicts a refusal, where it does.
+enum class Foreseen { No, NoDwm, SetOnly, Newer };
 struct Failure {
     HRESULT result;
     std::string meaning;
-    bool predicted = false;  // the documentation says so: set-only, newer than this Windows, no DWM
-    bool counts = true;      // makes the command exit 1
+    Foreseen foreseen = Foreseen::No;
+    bool counts = true;  // makes the command exit 1
+    std::string need;    // Newer: the build that knows it ("build 22000")
+
+    bool predicted() const { return foreseen != Foreseen::No; }
 };
 struct Group {
     Facts facts;
     bool prefixed = true;  // in text, each member keyed "group member"; else by its own key
+    // In text, the members whose refusal was foreseen and does not count are named on one line per
+    // reason after the others, rather than a line each.
+    bool gathersForeseen = false;
 };
 struct Change {  // "backdrop: mica -> acrylic"; values holds "from" and "to"
     std::string name;

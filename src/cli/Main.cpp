@@ -3,7 +3,7 @@
 
 #include <exception>
 
-#include "cli/CommandLine.h"
+#include "cli/Velmora.h"
 #include "cli/Output.h"
 
 int wmain(int argc, wchar_t** argv) {

@@ -41,16 +41,18 @@ std::string SystemVersionText() {
            std::to_string(os.dwBuildNumber);
 }
 
-Failure Predicted(HRESULT result, std::string meaning, Asked asked) {
-    return Failure{result, std::move(meaning), true, asked == Asked::ByName};
+Failure SetOnly(HRESULT result, bool readBack, Asked asked) {
+    return Failure{result, readBack ? "set-only: not reported" : "set-only: the DWM does not report it", Foreseen::SetOnly,
+                   asked == Asked::ByName};
 }
 
-Failure NoDwm(HRESULT result) { return Failure{result, "no DWM", true, false}; }
+Failure NoDwm(HRESULT result) { return Failure{result, "no DWM", Foreseen::NoDwm, false}; }
 
-std::string Needs(const dwm::Attribute& attribute) {
+Failure Newer(HRESULT result, const dwm::Attribute& attribute, Asked asked) {
     const dwm::WindowsRelease& release = dwm::FirstRelease(attribute);
-    return std::string("needs ") + release.name + " (build " + std::to_string(release.build) + "); this is " +
-           SystemVersionText();
+    const std::string build = "build " + std::to_string(release.build);
+    return Failure{result, std::string("needs ") + release.name + " (" + build + "); this is " + SystemVersionText(),
+                   Foreseen::Newer, asked == Asked::ByName, build};
 }
 
 bool IsNewerThanSystem(const dwm::Attribute& attribute) {
@@ -84,11 +86,8 @@ Value ReadingValue(const dwm::Attribute& attribute, const dwm::AttributeReading&
     if (reading.result >= 0) return AttributeValue(attribute, reading.value);
     if (IsNoDwm(reading.result)) return NoDwm(reading.result);
     if (reading.result == E_INVALIDARG) {
-        if (IsNewerThanSystem(attribute)) return Predicted(reading.result, Needs(attribute), asked);
-        if (!dwm::CanGet(attribute)) {
-            return Predicted(reading.result, readBack ? "set-only: not reported" : "set-only: the DWM does not report it",
-                             asked);
-        }
+        if (IsNewerThanSystem(attribute)) return Newer(reading.result, attribute, asked);
+        if (!dwm::CanGet(attribute)) return SetOnly(reading.result, readBack, asked);
     }
     return Failure{reading.result, Meaning(reading.result)};
 }
@@ -96,7 +95,7 @@ Value ReadingValue(const dwm::Attribute& attribute, const dwm::AttributeReading&
 Value WriteResult(const dwm::Attribute& attribute, HRESULT result) {
     if (result >= 0) return Done{result};
     if (IsNoDwm(result)) return NoDwm(result);
-    if (result == E_INVALIDARG && IsNewerThanSystem(attribute)) return Predicted(result, Needs(attribute), Asked::ByName);
+    if (result == E_INVALIDARG && IsNewerThanSystem(attribute)) return Newer(result, attribute, Asked::ByName);
     return Failure{result, Meaning(result)};
 }
 

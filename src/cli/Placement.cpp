@@ -68,7 +68,7 @@ PlacementResult PlaceWindow(HWND window, const PlacementRequest& request) {
     facts.push_back({"frame", Rect{now->frame.frame}});
     Value frameFrom = now->frame.fromDwm ? Value{Word{"dwm"}} : now->frame.dwmFailure;
     // Without a DWM the rectangle is what shows; a DWM that cannot tell leaves the frame unplaced.
-    if (auto* failure = std::get_if<Failure>(&frameFrom); failure != nullptr && byFrame) failure->counts = !failure->predicted;
+    if (auto* failure = std::get_if<Failure>(&frameFrom); failure != nullptr && byFrame) failure->counts = !failure->predicted();
     facts.push_back({"frame-from", std::move(frameFrom)});
     facts.push_back({"rect", Rect{now->rect}});
     if (!Same(got, wanted)) {

@@ -165,7 +165,7 @@ Setting Composition() {
     if (SUCCEEDED(result)) return {enabled != FALSE, ""};
     const Value meaning = CallResult(result);
     // Without a DWM nothing is composed.
-    if (std::get<Failure>(meaning).predicted) return {false, ""};
+    if (std::get<Failure>(meaning).foreseen == Foreseen::NoDwm) return {false, ""};
     return {std::nullopt, ValueText(meaning)};
 }
 

@@ -8,7 +8,8 @@
 #include <string>
 #include <string_view>
 
-#include "cli/CommandLine.h"
+#include "cli/Command.h"
+#include "cli/WindowSelector.h"
 #include "cli/Facts.h"
 
 namespace cli {

@@ -1,49 +1,58 @@
-#include "cli/CommandLine.h"
+#include "cli/Velmora.h"
+
 #include "cli/Output.h"
 
-#include <type_traits>
-
 namespace cli {
+
+// Each in its own file.
+void DefineWindows(CommandDefinition& command);
+void DefineGet(CommandDefinition& command);
+void DefineComposition(CommandDefinition& command);
+void DefineWatch(CommandDefinition& command);
+void DefineSet(CommandDefinition& command);
+void DefineFrame(CommandDefinition& command);
+void DefineBlur(CommandDefinition& command);
+void DefineCapture(CommandDefinition& command);
+void DefineWait(CommandDefinition& command);
+
 namespace {
+
+constexpr CommandRow kCommands[] = {
+    {"windows", "list the top-level windows in z-order", &DefineWindows},
+    {"get", "every DWM attribute of a window as the DWM answers, or those named", &DefineGet},
+    {"composition", "OS version, composition, colorization colour and composition timing", &DefineComposition},
+    {"watch", "one line per DWM notification and, with --windows or a WINDOW, per window event, until Ctrl+C, --count "
+              "or --seconds", &DefineWatch},
+    {"set", "set DWM attributes, then read back what the DWM reports of them", &DefineSet},
+    {"frame", "extend the frame into the client area", &DefineFrame},
+    {"blur", "switch blur-behind on or off, with a region centred in the client area", &DefineBlur},
+    {"capture", "save a picture of a window, as the DWM shows it, as a PNG", &DefineCapture},
+    {"wait", "wait until a window exists, or holds every condition given, then print it", &DefineWait},
+};
 
 constexpr const char* kUsageHint = "Run 'velmora --help' for usage.\n";
 
-template <typename... Handlers>
-struct Overloaded : Handlers... {
-    using Handlers::operator()...;
-};
-template <typename... Handlers>
-Overloaded(Handlers...) -> Overloaded<Handlers...>;
-
 }  // namespace
 
+std::span<const CommandRow> Commands() { return kCommands; }
+
 int RunVelmora(const std::vector<std::string>& args) {
-    const ParsedCommand parsed = ParseCommandLine(args);
-    return std::visit(Overloaded{
-                          [](const UsageError& error) {
-                              WriteError(error.message);
-                              WriteErrorText(kUsageHint);
-                              return int{kExitUsage};
-                          },
-                          [](const HelpRequest& help) {
-                              WriteOut(help.text);
-                              return FinishOutput(kExitOk);
-                          },
-                          [](const VersionRequest&) {
-                              WriteOut(VersionText() + "\n");
-                              return FinishOutput(kExitOk);
-                          },
-                          [](const WindowsCommand& command) { return RunWindows(command); },
-                          [](const GetCommand& command) { return RunGet(command); },
-                          [](const CompositionCommand& command) { return RunComposition(command); },
-                          [](const WatchCommand& command) { return RunWatch(command); },
-                          [](const SetCommand& command) { return RunSet(command); },
-                          [](const FrameCommand& command) { return RunFrame(command); },
-                          [](const BlurCommand& command) { return RunBlur(command); },
-                          [](const CaptureCommand& command) { return RunCapture(command); },
-                          [](const WaitCommand& command) { return RunWait(command); },
-                      },
-                      parsed);
+    const ParsedCommandLine parsed = ParseCommandLine(kCommands, args);
+    switch (parsed.kind) {
+        case ParsedCommandLine::Kind::Usage:
+            WriteError(parsed.text);
+            WriteErrorText(kUsageHint);
+            return kExitUsage;
+        case ParsedCommandLine::Kind::Help:
+            WriteOut(parsed.text);
+            return FinishOutput(kExitOk);
+        case ParsedCommandLine::Kind::Version:
+            WriteOut(VersionText() + "\n");
+            return FinishOutput(kExitOk);
+        case ParsedCommandLine::Kind::Command:
+            break;
+    }
+    return parsed.run();
 }
 
 }  // namespace cli

@@ -1,7 +1,7 @@
 // --version: the product name and version from the executable's own version resource.
 #include <memory>
 
-#include "cli/CommandLine.h"
+#include "cli/Velmora.h"
 #include "cli/Output.h"
 
 namespace cli {

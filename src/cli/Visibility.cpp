@@ -146,7 +146,7 @@ CloakReading Cloaking(HWND window) {
     if (reading.result >= 0) return {reading.value.scalar, Unknown{}};
     Value failure = ReadingValue(cloaked, reading, Asked::AsPart);
     // No DWM, or one older than cloaking, cloaks nothing.
-    if (std::get<Failure>(failure).predicted) return {0, Unknown{}};
+    if (std::get<Failure>(failure).predicted()) return {0, Unknown{}};
     return {std::nullopt, Informative(std::move(failure))};
 }
 

@@ -5,16 +5,89 @@
 #include <cstdio>
 #include <iterator>
 
-#include "cli/CommandLine.h"
+#include "cli/Arguments.h"
 #include "cli/Meanings.h"
 #include "cli/Output.h"
 #include "cli/StopSignal.h"
 #include "cli/Target.h"
 #include "cli/TerminalText.h"
 #include "cli/WindowEvents.h"
+#include "cli/WindowFields.h"
 
 namespace cli {
 namespace {
+
+// An attribute the DWM reports, and the value a wait waits for.
+struct AttributeCondition {
+    const dwm::Attribute* attribute;
+    DWORD value;
+    std::string text;  // as the attribute's values are written
+};
+
+struct WaitOptions {
+    WindowArguments arguments;
+    std::vector<std::string> untilTyped;
+    std::optional<std::string> timeout, interval;
+    WindowSelector window;
+    bool visible = false, cloaked = false, foreground = false, gone = false;
+    std::vector<AttributeCondition> until;
+    std::optional<double> timeoutSeconds = 30.0;  // none: wait for ever
+    DWORD intervalMs = 500;
+    bool json = false;
+};
+
+constexpr std::pair<const char*, DWORD> kCloakedStates[] = {
+    {"no", 0}, {"app", DWM_CLOAKED_APP}, {"shell", DWM_CLOAKED_SHELL}, {"inherited", DWM_CLOAKED_INHERITED}};
+
+Message ParseCondition(const std::string& typed, std::vector<AttributeCondition>& until) {
+    const size_t equals = typed.find('=');
+    if (equals == std::string::npos) return "--until: expected NAME=VALUE, got " + Quoted(typed);
+    const std::string name = typed.substr(0, equals), text = typed.substr(equals + 1);
+    const dwm::Attribute* attribute = dwm::FindAttribute(name);
+    const auto comparable = [](const dwm::Attribute& a) { return dwm::CanGet(a) && a.kind != dwm::ValueKind::Rectangle; };
+    if (attribute == nullptr || !comparable(*attribute)) {
+        std::string names;
+        for (const dwm::Attribute& a : dwm::Attributes()) {
+            if (comparable(a)) names += (names.empty() ? "" : ", ") + std::string(a.name);
+        }
+        return "--until: the DWM reports no value of " + Quoted(name) + " to wait for (it reports " + names + ")";
+    }
+    std::optional<DWORD> value = dwm::ParseValue(*attribute, text);
+    if (attribute->kind == dwm::ValueKind::Cloaked) {
+        for (const auto& [state, bits] : kCloakedStates) {
+            if (text == state) value = bits;
+        }
+    } else if (attribute->kind == dwm::ValueKind::Count) {
+        value = ParseNumber<DWORD>(text);
+    }
+    if (!value) return "--until: bad value " + Quoted(text) + " for " + name;
+    until.push_back({attribute, *value, text});
+    return std::nullopt;
+}
+
+Message Settle(WaitOptions& wait) {
+    if (auto message = SettleWindow(wait.arguments, wait.window)) return message;
+    if (auto message = NothingLeft(wait.arguments, "wait")) return message;
+    // Every top-level window may be the one awaited: --visible says whether it must show.
+    wait.window.all = true;
+    if (wait.gone && (wait.visible || wait.cloaked || wait.foreground || !wait.untilTyped.empty())) {
+        return "--gone waits for no window: it takes no other condition";
+    }
+    if (wait.visible && wait.cloaked) return "--visible and --cloaked cannot both hold";
+    for (const std::string& typed : wait.untilTyped) {
+        if (auto message = ParseCondition(typed, wait.until)) return message;
+    }
+    if (wait.timeout) {
+        if (*wait.timeout == "none") {
+            wait.timeoutSeconds.reset();
+        } else {
+            double seconds = 0;
+            if (auto message = ParseSeconds("--timeout", *wait.timeout, true, seconds, " or none")) return message;
+            wait.timeoutSeconds = seconds;
+        }
+    }
+    return ParseInterval(wait.interval, wait.intervalMs);
+}
 
 // The events that can change what a wait looks at: created to hidden, renamed, cloaked, foreground,
 // minimized. Moves are left out: they change nothing a condition asks.
@@ -44,12 +117,12 @@ private:
 // holds --cloaked, which it says once, so that a wait that ends is not taken for the DWM's word.
 class Cloaking {
 public:
-    std::optional<DWORD> Bits(HWND window, const WaitCommand& c) {
+    std::optional<DWORD> Bits(HWND window, const WaitOptions& c) {
         const dwm::Attribute& cloaked = *dwm::FindAttribute("cloaked");
         const dwm::AttributeReading reading = dwm::ReadAttribute(window, cloaked);
         if (reading.result >= 0) return reading.value.scalar;
         const Value meaning = ReadingValue(cloaked, reading, Asked::AsPart);
-        if (std::get<Failure>(meaning).predicted) return 0;
+        if (std::get<Failure>(meaning).predicted()) return 0;
         if (!m_said && ::IsWindow(window)) {
             m_said = true;
             WriteError("the DWM cannot tell whether a window is cloaked (" + ValueText(meaning) + "); " +
@@ -72,7 +145,7 @@ bool HoldsAttribute(HWND window, const AttributeCondition& condition) {
 }
 
 // Every condition, the cheap ones first.
-bool Holds(HWND window, const WaitCommand& c, Cloaking& cloaking) {
+bool Holds(HWND window, const WaitOptions& c, Cloaking& cloaking) {
     if (c.visible && !::IsWindowVisible(window)) return false;
     if (c.foreground && ::GetForegroundWindow() != window) return false;
     if (c.visible || c.cloaked) {
@@ -111,7 +184,7 @@ std::vector<HWND> Candidates(const WindowSelector& s) {
     return matches;
 }
 
-std::string Conditions(const WaitCommand& c) {
+std::string Conditions(const WaitOptions& c) {
     std::string text;
     const auto add = [&](const std::string& condition) { text += (text.empty() ? "" : ", ") + condition; };
     if (c.visible) add("visible");
@@ -138,9 +211,7 @@ int Show(HWND window, bool json, int status) {
     return FinishOutput(status);
 }
 
-}  // namespace
-
-int RunWait(const WaitCommand& command) {
+int RunWait(const WaitOptions& command) {
     const WindowSelector& selector = command.window;
     const bool byHandle = selector.name == WindowName::Handle;
     if (byHandle && !::IsWindow(FromHandle(selector.handle)) && !command.gone) {
@@ -187,6 +258,25 @@ int RunWait(const WaitCommand& command) {
         MSG message;
         while (::PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) ::DispatchMessageW(&message);
     }
+}
+
+}  // namespace
+
+void DefineWait(CommandDefinition& command) {
+    auto options = command.Make<WaitOptions>();
+    DeclareWindow(command, options->arguments);
+    command.Json(options->json);
+    command.Flag("--visible", options->visible, "visible and not cloaked: on the screen");
+    command.Flag("--cloaked", options->cloaked, "cloaked (by its app, the shell or its owner)");
+    command.Flag("--foreground", options->foreground, "the foreground window");
+    command.Flag("--gone", options->gone, "no window matches any more (or the handle has closed)");
+    command.List("--until", options->untilTyped, "NAME=VALUE", "an attribute the DWM reports has this value (several: all)");
+    command.Option("--timeout", options->timeout, "S", "give up after S seconds: exit 4 (default 30; none: never)");
+    command.Option("--interval", options->interval, "MS",
+                   "look again every MS milliseconds besides the system's events (default 500)");
+    command.Footer(std::string(kWindowHelp) +
+                   "\nwait looks at every top-level window, hidden ones too: --visible asks for one on the screen.");
+    command.OnParsed([options] { return Settle(*options); }, [options] { return RunWait(*options); });
 }
 
 }  // namespace cli

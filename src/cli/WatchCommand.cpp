@@ -6,7 +6,7 @@
 #include <atomic>
 #include <deque>
 
-#include "cli/CommandLine.h"
+#include "cli/Arguments.h"
 #include "cli/Facts.h"
 #include "cli/Meanings.h"
 #include "cli/Output.h"
@@ -18,6 +18,54 @@
 
 namespace cli {
 namespace {
+
+struct WatchOptions {
+    WindowArguments arguments;
+    std::vector<std::string> events;
+    std::optional<std::string> countTyped, secondsTyped, interval;
+    bool json = false;
+    std::optional<unsigned> count;
+    std::optional<double> seconds;
+    // What happens to top-level windows too: all of them (narrowed by the filter's options), or the
+    // one window named, with each change of its attributes and facts.
+    bool windows = false;
+    WindowSelector filter;
+    std::optional<WindowSelector> window;
+    WindowEventSet kinds = kAllWindowEvents;
+    DWORD intervalMs = 250;
+};
+
+Message Settle(WatchOptions& watch) {
+    if (auto message = SettleSelection(watch.arguments, watch.filter)) return message;
+    watch.windows = watch.windows || HasSelectionOption(watch.arguments) || !watch.events.empty();
+    if (!watch.arguments.window.empty()) {
+        if (watch.windows) return "watch WINDOW follows one window: --windows, --events and the selection options watch many";
+        WindowArguments named;
+        named.window = watch.arguments.window;
+        WindowSelector selector;
+        if (auto message = SettleWindow(named, selector)) return message;
+        watch.window = selector;
+    }
+    if (!watch.events.empty()) {
+        watch.kinds = 0;
+        for (const std::string& name : watch.events) {
+            const auto kind = FindWindowEventKind(name);
+            if (!kind) return "--events: unknown event " + Quoted(name) + " (events: " + WindowEventNames() + ")";
+            watch.kinds |= EventBit(*kind);
+        }
+    }
+    if (auto message = ParseInterval(watch.interval, watch.intervalMs)) return message;
+    if (watch.countTyped) {
+        watch.count = ParseNumber<unsigned>(*watch.countTyped);
+        if (!watch.count || *watch.count == 0) return "--count: expected a number from 1, got " + Quoted(*watch.countTyped);
+    }
+    if (watch.secondsTyped) {
+        double seconds = 0;
+        if (auto message = ParseSeconds("--seconds", *watch.secondsTyped, false, seconds)) return message;
+        watch.seconds = seconds;
+    }
+    return std::nullopt;
+}
 
 constexpr wchar_t kWindowClass[] = L"VelmoraWatch";
 
@@ -140,7 +188,7 @@ std::function<bool(const WindowState&)> Filter(const WindowSelector& s, ProcessN
 // The lines still to write, and how many a --count allows.
 class Lines {
 public:
-    Lines(const WatchCommand& command) : m_command(command) {}
+    explicit Lines(const WatchOptions& command) : m_command(command) {}
     void Add(Facts facts, bool counted = true) { m_lines.push_back({std::move(facts), counted}); }
     // False when the watch is over: the count is reached, or the reader has gone.
     bool Flush() {
@@ -154,14 +202,12 @@ public:
     }
 
 private:
-    const WatchCommand& m_command;
+    const WatchOptions& m_command;
     std::deque<std::pair<Facts, bool>> m_lines;
     unsigned m_written = 0;
 };
 
-}  // namespace
-
-int RunWatch(const WatchCommand& command) {
+int RunWatch(const WatchOptions& command) {
     HWND only = nullptr;
     if (command.window) {
         const Selection selection = SelectWindow(*command.window);
@@ -233,6 +279,26 @@ int RunWatch(const WatchCommand& command) {
     }
     lines.Flush();
     return FinishOutput(kExitOk);
+}
+
+}  // namespace
+
+void DefineWatch(CommandDefinition& command) {
+    auto options = command.Make<WatchOptions>();
+    command.Positional("window", options->arguments.window, "WINDOW",
+                       "one window to follow: its events and each change of its attributes");
+    command.Flag("--windows", options->windows,
+                 "the events of every top-level window (narrowed by the selection options), after a snapshot of them");
+    DeclareSelection(command, options->arguments);
+    command.Json(options->json);
+    command.List("--events", options->events, "LIST", "the window events to show (default: all)", ',');
+    command.Option("--interval", options->interval, "MS",
+                   "look again every MS milliseconds for what raised no event (default 250)");
+    command.Option("--count", options->countTyped, "N", "stop after N lines (the snapshot not counted)");
+    command.Option("--seconds", options->secondsTyped, "S", "stop after S seconds");
+    command.Footer(std::string("Window events: ") + WindowEventNames() +
+                   ".\nA moving window reports \"moved\" at most once an interval, with its latest rectangle.");
+    command.OnParsed([options] { return Settle(*options); }, [options] { return RunWatch(*options); });
 }
 
 }  // namespace cli

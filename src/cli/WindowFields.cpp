@@ -4,7 +4,7 @@
 #include <iterator>
 #include <vector>
 
-#include "cli/CommandLine.h"
+#include "cli/WindowSelector.h"
 #include "cli/Meanings.h"
 #include "cli/Output.h"
 #include "cli/Visibility.h"

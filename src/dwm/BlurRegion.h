@@ -2,9 +2,14 @@
 // The blur-behind region both programs hand the DWM: a circle or square centred in the window.
 #include <windows.h>
 
+#include <utility>
+
 #include "framework/Handles.h"
 
 enum class BlurShape { None, Circle, Rect };
+// As velmora writes them.
+inline constexpr std::pair<const char*, BlurShape> kBlurShapeNames[] = {
+    {"whole-window", BlurShape::None}, {"circle", BlurShape::Circle}, {"square", BlurShape::Rect}};
 
 // A square of the given side centred in a width x height area, each half truncated toward zero
 // before the subtraction.
