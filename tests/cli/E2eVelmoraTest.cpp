@@ -32,14 +32,16 @@ std::wstring Directory() { return ModulePath().substr(0, ModulePath().find_last_
 const std::wstring kJournal = Directory() + L"cli-e2e-journal.txt";
 const std::wstring kReadOnly = L"Z:\\tmp\\velmora-e2e-read-only.png";  // a file capture may not replace
 
+// Where velmora's stdout goes: a pipe the test reads, a device that refuses every write for want of space, nowhere.
+enum class Stdout { Pipe, Full, Closed };
+
 struct Result { bool finished = false; DWORD exitCode = 0; std::string out, err; };  // unfinished: killed
 
 // Runs a program of the test's directory with stdout and stderr in pipes large enough to hold all it writes,
 // read once it has ended. Meanwhile this thread's messages are dispatched, should velmora send any to the
 // test's windows; `started` gets the child's process id.
-// stdoutMode "full": a device that refuses every write for want of space; "closed": no stdout at all.
 Result RunProgram(const std::wstring& exe, const std::wstring& args, const std::function<void(DWORD)>& started,
-                  const std::string& stdoutMode = "") {
+                  Stdout stdoutTo = Stdout::Pipe) {
     Result r;
     SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
     HANDLE read[2], write[2];
@@ -52,12 +54,12 @@ Result RunProgram(const std::wstring& exe, const std::wstring& args, const std::
     startup.dwFlags = STARTF_USESTDHANDLES;
     startup.hStdOutput = write[0], startup.hStdError = write[1];
     HANDLE full = INVALID_HANDLE_VALUE;
-    if (stdoutMode == "full") {
+    if (stdoutTo == Stdout::Full) {
         full = ::CreateFileW(L"Z:\\dev\\full", GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, &inherit, OPEN_EXISTING, 0,
                              nullptr);
         EXPECT_NE(full, INVALID_HANDLE_VALUE);
         startup.hStdOutput = full;
-    } else if (stdoutMode == "closed") {
+    } else if (stdoutTo == Stdout::Closed) {
         startup.hStdOutput = INVALID_HANDLE_VALUE;
     }
     std::wstring line = L"\"" + Directory() + exe + L"\" " + args;
@@ -86,18 +88,29 @@ Result RunProgram(const std::wstring& exe, const std::wstring& args, const std::
     return r;
 }
 
+// A JSON pointer into the document on stdout, and the value there: a string as it is, anything else as JSON text.
+struct Pointer { std::string at, value; };
+
+// One run of velmora and what it must show. Every text may name the test's windows and facts:
+// {A}: window A's handle in hex, {a}: in decimal; {B} {H} {J} {W} {T} {K} {D}esktop {F}oreground, {pid}, {exe}
+// and {EXE} (upper case); {cl} {ct}: A's client area on the screen, {box100}: a 100-pixel box centred in it,
+// {rgn100} and {ellipse100}: that box as the journal shows a square and a circle region.
 struct Row {
-    // {A}: window A's handle in hex, {a}: in decimal; {B} {H} {J} {W} {T} {K} {D}esktop {F}oreground, {pid}, {exe}
-    // and {EXE} (upper case); {cl} {ct}: A's client area on the screen, {box100}: a 100-pixel box centred in it,
-    // {rgn100} and {ellipse100}: that box as the journal shows a square and a circle region.
     const char* args;
-    DWORD exit;
-    // "text": in stdout, runs of blanks as one, "O!text": not in it; "R:text": in stdout as written; "E:text": in
-    // stderr; "/json/pointer=value"; "J:text": in the journal, after the previous J: match, "J!text": not in it.
-    std::vector<std::string> expect;
-    // Blank-separated: "os=10.0.19045", the Windows velmora is told it runs on (10.0.22621 unless given);
-    // "stdout=full" or "stdout=closed"; "dll=missing": no dwmapi.dll in system32; NAME=VALUE, for velmora only.
-    const char* env = "";
+    DWORD exit = 0;
+    const char* schema = nullptr;           // stdout is JSON of this docs/velmora.schema.json definition, kept for its check
+    std::vector<std::string> out = {};      // in stdout, with runs of blanks as one (and a line break before it)
+    std::vector<std::string> notOut = {};   // not in it
+    std::vector<std::string> rawOut = {};   // in stdout as written
+    std::vector<std::string> err = {};      // in stderr, blanks as in out; without these and below exit 2, stderr is empty
+    std::vector<Pointer> json = {};
+    std::vector<std::string> journal = {};  // the fake DWM's calls, each found at or after the one before
+    std::vector<std::string> notJournal = {};
+    const char* env = "";                   // blank-separated NAME=VALUE, for velmora only
+    const char* os = "10.0.22621";          // the Windows velmora is told it runs on
+    Stdout stdoutTo = Stdout::Pipe;
+    bool noDwmapi = false;                  // no dwmapi.dll in system32
+    bool notes = false;                     // stderr may say more than .err (watch says how it stops)
 };
 void PrintTo(const Row& row, std::ostream* out) { *out << row.args; }
 
@@ -238,77 +251,66 @@ protected:
     }
 
     // Every JSON document, named after the schema definition it must satisfy.
-    static void Keep(const Row& row, const std::string& out) {
+    static void Keep(const char* definition, const std::string& out) {
         if (out.empty()) return;
-        const std::vector<std::string> words = Words(row.args);
-        const auto command = std::find_if(words.begin(), words.end(), [](const std::string& w) { return w[0] != '-'; });
-        if (command == words.end()) return;
         char name[64];
-        std::snprintf(name, sizeof name, "%03d-%s.json", s_kept++, *command == "watch" ? "watch-event" : command->c_str());
+        std::snprintf(name, sizeof name, "%03d-%s.json", s_kept++, definition);
         std::ofstream((Directory() + L"cli-json\\" + cli::ToWide(name)).c_str(), std::ios::binary) << out;
     }
 
     static void Check(const Row& row, const Result& r) {
         ASSERT_TRUE(r.finished) << "velmora did not end; stdout: " << r.out;
         EXPECT_EQ(r.exitCode, row.exit) << "stdout:\n" << r.out << "stderr:\n" << r.err;
-        const bool expectsErrors = std::any_of(row.expect.begin(), row.expect.end(), [](const std::string& e) { return e.rfind("E:", 0) == 0; });
         if (row.exit == 2) { EXPECT_EQ(r.out, ""); }
-        if (row.exit >= 2 || expectsErrors) {
+        if (row.exit >= 2 || !row.err.empty()) {
             const std::string hint = row.exit == 2 ? "Run 'velmora --help' for usage.\n" : "";
             EXPECT_TRUE(std::regex_match(r.err, std::regex("(velmora: [^\n]+\n(  [^\n]+\n)*)+" + hint))) << r.err;
-        } else if (std::string(row.args).find("watch") == std::string::npos) {
+        } else if (!row.notes) {
             EXPECT_EQ(r.err, "");
         }
-        const bool json = std::string(row.args).find("--json") != std::string::npos;
         const nlohmann::json document = nlohmann::json::parse(r.out, nullptr, false);  // discarded when not JSON
-        if (json && !r.out.empty()) {
+        if (row.schema && !r.out.empty()) {
             ASSERT_FALSE(document.is_discarded()) << r.out;
-            Keep(row, r.out);
+            Keep(row.schema, r.out);
+        } else if (document.is_structured()) {
+            ADD_FAILURE() << "a JSON document on stdout that the row gives no schema for:\n" << r.out;
         }
-        const std::string out = Squeezed(r.out), err = Squeezed(r.err), journal = ReadAll(kJournal), raw = "\n" + r.out;
-        size_t journalAt = 0;  // J: lines are looked for in order
-        for (const std::string& raw_expectation : row.expect) {
-            const std::string e = Expand(raw_expectation);
-            if (e[0] == '/') {
-                const auto pointer = nlohmann::json::json_pointer(e.substr(0, e.find('=')));
-                ASSERT_TRUE(document.contains(pointer)) << e << " in " << r.out;
-                const nlohmann::json& node = document.at(pointer);
-                EXPECT_EQ(node.is_string() ? node.get<std::string>() : node.dump(), e.substr(e.find('=') + 1)) << e;
-                continue;
+        const auto find = [](const std::string& in, const std::vector<std::string>& texts, bool there) {
+            for (const std::string& text : texts) {
+                EXPECT_EQ(in.find(Expand(text)) != std::string::npos, there)
+                    << (there ? "missing: " : "unwanted: ") << Expand(text) << " in:\n" << in;
             }
-            const bool tagged = e.size() > 1 && (e[1] == ':' || e[1] == '!') && std::string("EJOR").find(e[0]) != std::string::npos;
-            const std::string& in = !tagged || e[0] == 'O' ? out : e[0] == 'E' ? err : e[0] == 'R' ? raw : journal;
-            const size_t at = in.find(tagged ? e.substr(2) : e, e[0] == 'J' ? journalAt : 0);
-            const bool found = at != std::string::npos;
-            EXPECT_EQ(found, !(tagged && e[1] == '!')) << e << " in:\n" << in;
-            if (e[0] == 'J' && found) journalAt = at;
+        };
+        const std::string out = Squeezed(r.out), journal = ReadAll(kJournal);
+        find(out, row.out, true), find(out, row.notOut, false), find("\n" + r.out, row.rawOut, true);
+        find(Squeezed(r.err), row.err, true), find(journal, row.notJournal, false);
+        for (size_t from = 0; const std::string& call : row.journal) {
+            const size_t found = journal.find(Expand(call), from);
+            EXPECT_NE(found, std::string::npos) << Expand(call) << " at or after " << from << " in:\n" << journal;
+            if (found != std::string::npos) from = found;
+        }
+        for (const auto& [at, value] : row.json) {
+            const auto pointer = nlohmann::json::json_pointer(at);
+            ASSERT_TRUE(document.contains(pointer)) << at << " in " << r.out;
+            const nlohmann::json& node = document.at(pointer);
+            EXPECT_EQ(node.is_string() ? node.get<std::string>() : node.dump(), Expand(value)) << at;
         }
     }
 
     static Result Run(const Row& row, const std::function<void(DWORD)>& started = {}) {
-        std::string version = "10.0.22621", stdoutMode;
-        std::wstring missing;
         std::vector<std::pair<std::wstring, std::optional<std::wstring>>> saved;
         for (const std::string& setting : Words(row.env)) {
-            const std::string name = setting.substr(0, setting.find('=')), value = setting.substr(name.size() + 1);
-            if (name == "os") {
-                version = value;
-            } else if (name == "stdout") {
-                stdoutMode = value;
-            } else if (name == "dll") {
-                missing = SystemDwmapi();
-                ::MoveFileExW(missing.c_str(), (missing + L".away").c_str(), MOVEFILE_REPLACE_EXISTING);
-            } else {
-                const std::wstring wide = cli::ToWide(name);
-                wchar_t old[512];
-                const DWORD length = ::GetEnvironmentVariableW(wide.c_str(), old, 512);
-                saved.emplace_back(wide, length > 0 && length < 512 ? std::optional<std::wstring>(old) : std::nullopt);
-                ::SetEnvironmentVariableW(wide.c_str(), cli::ToWide(value).c_str());
-            }
+            const std::wstring name = cli::ToWide(setting.substr(0, setting.find('=')));
+            wchar_t old[512];
+            const DWORD length = ::GetEnvironmentVariableW(name.c_str(), old, 512);
+            saved.emplace_back(name, length > 0 && length < 512 ? std::optional<std::wstring>(old) : std::nullopt);
+            ::SetEnvironmentVariableW(name.c_str(), cli::ToWide(setting.substr(setting.find('=') + 1)).c_str());
         }
-        TellWindowsVersion(version);
-        const Result r = RunProgram(L"velmora.exe", cli::ToWide(Expand(row.args)), started, stdoutMode);
-        if (!missing.empty()) ::MoveFileExW((missing + L".away").c_str(), missing.c_str(), MOVEFILE_REPLACE_EXISTING);
+        const std::wstring dwmapi = SystemDwmapi();
+        if (row.noDwmapi) ::MoveFileExW(dwmapi.c_str(), (dwmapi + L".away").c_str(), MOVEFILE_REPLACE_EXISTING);
+        TellWindowsVersion(row.os);
+        const Result r = RunProgram(L"velmora.exe", cli::ToWide(Expand(row.args)), started, row.stdoutTo);
+        if (row.noDwmapi) ::MoveFileExW((dwmapi + L".away").c_str(), dwmapi.c_str(), MOVEFILE_REPLACE_EXISTING);
         for (const auto& [name, old] : saved) ::SetEnvironmentVariableW(name.c_str(), old ? old->c_str() : nullptr);
         return r;
     }
@@ -319,128 +321,154 @@ protected:
 
 TEST_P(VelmoraE2e, ExitStatusOutputAndDwmCalls) { Check(GetParam(), Run(GetParam())); }
 
-const char kNoDwmLoaded[] = "J!Dwm", kOff[] = "FAKE_DWM_COMPOSITION=0", kColour[] = "FAKE_DWM_COLORIZATION=0xC40078D7",
-           kXp[] = "os=5.2.3790", kNoDll[] = "dll=missing", kSetOnly[] = "set-only: the DWM does not report it";
+const char kOff[] = "FAKE_DWM_COMPOSITION=0", kColour[] = "FAKE_DWM_COLORIZATION=0xC40078D7", kXp[] = "5.2.3790";
+const std::string kSetOnly = "set-only: the DWM does not report it";
 const std::string kTitleInText = "Evil\\nline \\x1b[31mred\\x1b[0m \"quoted\" \\u202eevil";
 const Row kFakeDwmRows[] = {
     // The listing: default fields, filters, a window of another desktop, alignment by display columns.
-    {"windows", 0, {"\n{A} {pid} {exe} VelmoraTestClass yes no no 100, 100, 500, 400 (400 x 300) 107, 100, 493, 393 "
-                    "(386 x 293) 96 VelmoraTarget Alpha\n", "\n{B} {pid} {exe} VelmoraTestClass yes no shell ",
-                    "O!VelmoraTarget Hidden"}},
-    {"windows --all --fields title,cloaked,handle", 0,
-     {"\ntitle cloaked handle\n", "\nVelmoraTarget Hidden no {H}\n", "\nVelmoraTarget Beta shell {B}\n"}},
-    {"windows --json --fields title,handle", 0, {"{\"title\":\"日本語のタイトル 🎌\",\"handle\":\"{J}\"}"}},
-    {"windows --class velmorawideclass --fields title,handle", 0,
-     {"R:\n日本語のタイトル 🎌  {J}\n", "R:\nWide 12345678901234  {W}\n"}},
-    {"windows --process {EXE} --title beta --fields handle,title", 0, {"\n{B} VelmoraTarget Beta\n", "O!{A}"}},
-    {"windows --pid 99999 --fields handle", 0, {"R:\nhandle\n", "O!0x"}},
-    {"--json windows --class VelmoraEvilClass --fields handle,title", 0,
-     {"/0/title=Evil\nline \x1b[31mred\x1b[0m \"quoted\" \xe2\x80\xae" "evil", "/0/handle={T}"}},
-    {"windows --class VelmoraEvilClass --fields handle,title", 0, {"\n{T} " + kTitleInText + "\n", "O!\x1b", "O!\xe2\x80\xae"}},
+    {.args = "windows", .out = {"\n{A} {pid} {exe} VelmoraTestClass yes no no 100, 100, 500, 400 (400 x 300) 107, 100, 493, 393 "
+                                "(386 x 293) 96 VelmoraTarget Alpha\n", "\n{B} {pid} {exe} VelmoraTestClass yes no shell "},
+     .notOut = {"VelmoraTarget Hidden"}},
+    {.args = "windows --all --fields title,cloaked,handle",
+     .out = {"\ntitle cloaked handle\n", "\nVelmoraTarget Hidden no {H}\n", "\nVelmoraTarget Beta shell {B}\n"}},
+    {.args = "windows --json --fields title,handle", .schema = "windows",
+     .out = {"{\"title\":\"日本語のタイトル 🎌\",\"handle\":\"{J}\"}"}},
+    {.args = "windows --class velmorawideclass --fields title,handle",
+     .rawOut = {"\n日本語のタイトル 🎌  {J}\n", "\nWide 12345678901234  {W}\n"}},
+    {.args = "windows --process {EXE} --title beta --fields handle,title", .out = {"\n{B} VelmoraTarget Beta\n"},
+     .notOut = {"{A}"}},
+    {.args = "windows --pid 99999 --fields handle", .notOut = {"0x"}, .rawOut = {"\nhandle\n"}},
+    {.args = "--json windows --class VelmoraEvilClass --fields handle,title", .schema = "windows",
+     .json = {{"/0/title", "Evil\nline \x1b[31mred\x1b[0m \"quoted\" \xe2\x80\xae" "evil"}, {"/0/handle", "{T}"}}},
+    {.args = "windows --class VelmoraEvilClass --fields handle,title", .out = {"\n{T} " + kTitleInText + "\n"},
+     .notOut = {"\x1b", "\xe2\x80\xae"}},
     // get on Windows 11 22H2, 21H2, 10 22H2, 7: what the DWM reports, and why not where it does not.
-    {"get {A}", 0, {"\nhandle {A}\n", "\ntitle \"VelmoraTarget Alpha\"\n", "\nrect 100, 100, 500, 400 (400 x 300)\n",
-                    "\ncloaked no\n", "\nextended-frame-bounds 107, 100, 493, 393 (386 x 293)\n",
-                    "\ndark-mode " + std::string(kSetOnly) + "\n", "\ncorner " + std::string(kSetOnly) + "\n",
-                    "\nnc-policy set-only", "\nvisible-frame-border-thickness 1\n", "\nbackdrop mica\n",
-                    "J:hwnd={A} attr=33 size=4"}},
-    {"get {A} corner cloaked", 1, {"\ncorner " + std::string(kSetOnly) + "\n", "\ncloaked no\n"}},
-    {"get {A}", 0, {"\ncorner needs Windows 11 (build 22000); this is 10.0.19045\n", "\ndark-mode set-only",
-                    "\nbackdrop needs Windows 11 22H2 (build 22621); this is 10.0.19045\n", "\ncloaked no\n"}, "os=10.0.19045"},
-    {"get {A} backdrop", 1, {"\nbackdrop needs Windows 11 22H2 (build 22621); this is 10.0.22000\n"}, "os=10.0.22000"},
-    {"get {A}", 0, {"\ncloaked needs Windows 8 (build 9200); this is 6.1.7601\n", "\nhas-iconic-bitmap set-only",
-                    "\nvisible-frame-border-thickness needs Windows 11"}, "os=6.1.7601"},
-    {"get {B} backdrop", 0, {"\nbackdrop tabbed\n"}},
-    {"get --json {A} corner extended-frame-bounds backdrop", 1,
-     {"/handle={A}", "/title=VelmoraTarget Alpha", "/rect/left=100", "/rect/bottom=400", "/client-rect/left={cl}",
-      "/client-rect/top={ct}", "/attributes/corner/error=" + std::string(kSetOnly), "/attributes/corner/hresult=0x80070057",
-      "/attributes/extended-frame-bounds/top=100", "/attributes/backdrop=mica", "/monitor/primary=true"}},
+    {.args = "get {A}", .out = {"\nhandle {A}\n", "\ntitle \"VelmoraTarget Alpha\"\n", "\nrect 100, 100, 500, 400 (400 x 300)\n",
+        "\ncloaked no\n", "\nextended-frame-bounds 107, 100, 493, 393 (386 x 293)\n", "\ndark-mode " + kSetOnly + "\n",
+        "\ncorner " + kSetOnly + "\n", "\nnc-policy set-only", "\nvisible-frame-border-thickness 1\n", "\nbackdrop mica\n"},
+     .journal = {"hwnd={A} attr=33 size=4"}},
+    {.args = "get {A} corner cloaked", .exit = 1, .out = {"\ncorner " + kSetOnly + "\n", "\ncloaked no\n"}},
+    {.args = "get {A}", .out = {"\ncorner needs Windows 11 (build 22000); this is 10.0.19045\n", "\ndark-mode set-only",
+        "\nbackdrop needs Windows 11 22H2 (build 22621); this is 10.0.19045\n", "\ncloaked no\n"}, .os = "10.0.19045"},
+    {.args = "get {A} backdrop", .exit = 1, .out = {"\nbackdrop needs Windows 11 22H2 (build 22621); this is 10.0.22000\n"},
+     .os = "10.0.22000"},
+    {.args = "get {A}", .out = {"\ncloaked needs Windows 8 (build 9200); this is 6.1.7601\n", "\nhas-iconic-bitmap set-only",
+        "\nvisible-frame-border-thickness needs Windows 11"}, .os = "6.1.7601"},
+    {.args = "get {B} backdrop", .out = {"\nbackdrop tabbed\n"}},
+    {.args = "get --json {A} corner extended-frame-bounds backdrop", .exit = 1, .schema = "get",
+     .json = {{"/handle", "{A}"}, {"/title", "VelmoraTarget Alpha"}, {"/rect/left", "100"}, {"/rect/bottom", "400"},
+              {"/client-rect/left", "{cl}"}, {"/client-rect/top", "{ct}"}, {"/attributes/corner/error", kSetOnly},
+              {"/attributes/corner/hresult", "0x80070057"}, {"/attributes/extended-frame-bounds/top", "100"},
+              {"/attributes/backdrop", "mica"}, {"/monitor/primary", "true"}}},
     // Choosing the window.
-    {"get {a} cloaked", 0, {"\nhandle {A}\n"}}, {"get --title \"targET alpha\" cloaked", 0, {"\nhandle {A}\n"}},
-    {"get --pid {pid} --title alpha cloaked", 0, {"\nhandle {A}\n"}}, {"get foreground cloaked", 0, {"\nhandle {F}\n"}},
-    {"get --pid 99999 --title alpha", 3, {"E:no window matches --title \"alpha\" --pid \"99999\""}},
-    {"get --class velmoratestclass --first cloaked", 0, {"\nhandle {A}\n"}}, {"get desktop cloaked", 0, {"\nhandle {D}\n"}},
-    {"get --class VelmoraTestClass cloaked", 3, {"E:2 windows match --class \"VelmoraTestClass\"",
-        "E:\n {A} {exe} VelmoraTestClass \"VelmoraTarget Alpha\"\n", "E:\n {B} "}},
-    {"get --process {EXE} --title BETA cloaked", 0, {"\nhandle {B}\n", "\ncloaked shell\n"}},
-    {"get --title hidden --pid {pid}", 3, {"E:no window matches --title \"hidden\" --pid \"{pid}\" (hidden ones: --all)"}},
-    {"get --title hidden --all cloaked", 0, {"\nhandle {H}\n"}},
-    {"get 0x7ffffff0 cloaked", 3, {"E:no window has the handle 0x7ffffff0"}},
-    {"get 0x100010072", 2, {"E:'0x100010072'"}},
-    {"get --title 日本語 cloaked", 0, {"\ntitle \"日本語のタイトル 🎌\"\n"}},
+    {.args = "get {a} cloaked", .out = {"\nhandle {A}\n"}},
+    {.args = "get --title \"targET alpha\" cloaked", .out = {"\nhandle {A}\n"}},
+    {.args = "get --pid {pid} --title alpha cloaked", .out = {"\nhandle {A}\n"}},
+    {.args = "get foreground cloaked", .out = {"\nhandle {F}\n"}},
+    {.args = "get --pid 99999 --title alpha", .exit = 3, .err = {"no window matches --title \"alpha\" --pid \"99999\""}},
+    {.args = "get --class velmoratestclass --first cloaked", .out = {"\nhandle {A}\n"}},
+    {.args = "get desktop cloaked", .out = {"\nhandle {D}\n"}},
+    {.args = "get --class VelmoraTestClass cloaked", .exit = 3, .err = {"2 windows match --class \"VelmoraTestClass\"",
+        "\n {A} {exe} VelmoraTestClass \"VelmoraTarget Alpha\"\n", "\n {B} "}},
+    {.args = "get --process {EXE} --title BETA cloaked", .out = {"\nhandle {B}\n", "\ncloaked shell\n"}},
+    {.args = "get --title hidden --pid {pid}", .exit = 3,
+     .err = {"no window matches --title \"hidden\" --pid \"{pid}\" (hidden ones: --all)"}},
+    {.args = "get --title hidden --all cloaked", .out = {"\nhandle {H}\n"}},
+    {.args = "get 0x7ffffff0 cloaked", .exit = 3, .err = {"no window has the handle 0x7ffffff0"}},
+    {.args = "get 0x100010072", .exit = 2, .err = {"'0x100010072'"}},
+    {.args = "get --title 日本語 cloaked", .out = {"\ntitle \"日本語のタイトル 🎌\"\n"}},
     // UTF-8 through a pipe whatever the code page (here Shift-JIS, which has these characters).
-    {"windows --json --title 日本語 --fields title", 0, {"/0/title=日本語のタイトル 🎌"}, "LC_ALL=ja_JP.SJIS"},
-    {"get --json --title 🎌 cloaked", 0, {"/title=日本語のタイトル 🎌", "/handle={J}", "/attributes/cloaked=no"}},
-    {"get --class VelmoraEvilClass cloaked", 0, {"\ntitle \"Evil\\nline \\x1b[31mred\\x1b[0m \\\"quoted\\\" \\u202eevil\"\n"}},
+    {.args = "windows --json --title 日本語 --fields title", .schema = "windows", .json = {{"/0/title", "日本語のタイトル 🎌"}},
+     .env = "LC_ALL=ja_JP.SJIS"},
+    {.args = "get --json --title 🎌 cloaked", .schema = "get",
+     .json = {{"/title", "日本語のタイトル 🎌"}, {"/handle", "{J}"}, {"/attributes/cloaked", "no"}}},
+    {.args = "get --class VelmoraEvilClass cloaked",
+     .out = {"\ntitle \"Evil\\nline \\x1b[31mred\\x1b[0m \\\"quoted\\\" \\u202eevil\"\n"}},
     // Composition.
-    {"composition", 0, {"\nos 10.0.22621\n", "\ndwm yes\n", "\ncomposition on\n",
+    {.args = "composition", .out = {"\nos 10.0.22621\n", "\ndwm yes\n", "\ncomposition on\n",
         "\ncolorization #0078D7 alpha 196 (0xc40078d7), blended\n",
-        "\nrefresh-rate 60.000 Hz (60/1)\nrefresh-period-ms 16.667\nframes-displayed 1190\nframes-dropped 10\n"}, kColour},
-    {"composition --json", 0, {"/os/build=22621", "/dwm=true", "/composition=true", "/colorization/rgb=#0078D7",
-        "/colorization/argb=0xc40078d7", "/colorization/alpha=196", "/timing/refresh-rate/numerator=60",
-        "/timing/frames-displayed=1190"}, kColour},
+        "\nrefresh-rate 60.000 Hz (60/1)\nrefresh-period-ms 16.667\nframes-displayed 1190\nframes-dropped 10\n"}, .env = kColour},
+    {.args = "composition --json", .schema = "composition",
+     .json = {{"/os/build", "22621"}, {"/dwm", "true"}, {"/composition", "true"}, {"/colorization/rgb", "#0078D7"},
+              {"/colorization/argb", "0xc40078d7"}, {"/colorization/alpha", "196"}, {"/timing/refresh-rate/numerator", "60"},
+              {"/timing/frames-displayed", "1190"}}, .env = kColour},
     // Usage errors: no DWM call.
-    {"frob", 2, {"E:velmora: unknown command 'frob'"}}, {"get {A} nosuch", 2, {"E:'nosuch'"}},
-    {"set {A} corner=small backdrop=shiny", 2, {"E:'shiny'", "J!DwmSetWindowAttribute"}},
+    {.args = "frob", .exit = 2, .err = {"velmora: unknown command 'frob'"}},
+    {.args = "get {A} nosuch", .exit = 2, .err = {"'nosuch'"}},
+    {.args = "set {A} corner=small backdrop=shiny", .exit = 2, .err = {"'shiny'"}, .notJournal = {"DwmSetWindowAttribute"}},
     // set: the read-back of a set-only attribute is no failure; a refusal is.
-    {"set {A} corner=small", 0, {"\nhandle {A}\n", "\ncorner small DWM OK set-only: not reported\n",
-        "J:DwmSetWindowAttribute hwnd={A} attr=33 value=3 size=4", "J:DwmGetWindowAttribute hwnd={A} attr=33"}},
-    {"set {A} transitions=off nc-policy=enabled flip3d=above border-color=#FF8000 host-backdrop-brush=on", 0,
-     {"\ntransitions off DWM OK set-only: not reported\n", "\nborder-color #FF8000 DWM OK set-only: not reported\n",
-      "J:hwnd={A} attr=3 value=1 size=4", "J:attr=2 value=2 size=4", "J:attr=8 value=2 size=4",
-      "J:attr=34 value=33023 size=4", "J:attr=17 value=1 size=4"}},
-    {"set {A} backdrop=acrylic", 0, {"\nbackdrop acrylic DWM OK acrylic\n", "J:attr=38 value=3 size=4"}},
-    {"set {A} cloak=on corner=small", 1, {"\ncloak on error 0x80070005: refused (E_ACCESSDENIED) set-only: not reported\n",
-        "\ncorner small DWM OK ", "J:attr=13 value=1 size=4", "J:attr=33 value=3"}},
-    {"set {A} dark-mode=on", 0, {"\ndark-mode on DWM OK set-only: not reported\n", "J:attr=20 value=1", "J:attr=19 value=1"},
-     "os=10.0.18362"},
-    {"set {A} corner=round", 1, {"\ncorner round needs Windows 11 (build 22000); this is 10.0.19045 "}, "os=10.0.19045"},
-    {"set {A} corner=small --json", 0, {"/handle={A}", "/set/0/attribute=corner", "/set/0/requested=small",
-        "/set/0/result/hresult=0x00000000", "/set/0/now/error=set-only: not reported"}},
+    {.args = "set {A} corner=small", .out = {"\nhandle {A}\n", "\ncorner small DWM OK set-only: not reported\n"},
+     .journal = {"DwmSetWindowAttribute hwnd={A} attr=33 value=3 size=4", "DwmGetWindowAttribute hwnd={A} attr=33"}},
+    {.args = "set {A} transitions=off nc-policy=enabled flip3d=above border-color=#FF8000 host-backdrop-brush=on",
+     .out = {"\ntransitions off DWM OK set-only: not reported\n", "\nborder-color #FF8000 DWM OK set-only: not reported\n"},
+     .journal = {"hwnd={A} attr=3 value=1 size=4", "attr=2 value=2 size=4", "attr=8 value=2 size=4", "attr=34 value=33023 size=4",
+                 "attr=17 value=1 size=4"}},
+    {.args = "set {A} backdrop=acrylic", .out = {"\nbackdrop acrylic DWM OK acrylic\n"}, .journal = {"attr=38 value=3 size=4"}},
+    {.args = "set {A} cloak=on corner=small", .exit = 1, .out = {"\ncloak on error 0x80070005: refused (E_ACCESSDENIED) set-only: "
+        "not reported\n", "\ncorner small DWM OK "}, .journal = {"attr=13 value=1 size=4", "attr=33 value=3"}},
+    {.args = "set {A} dark-mode=on", .out = {"\ndark-mode on DWM OK set-only: not reported\n"},
+     .journal = {"attr=20 value=1", "attr=19 value=1"}, .os = "10.0.18362"},
+    {.args = "set {A} corner=round", .exit = 1, .out = {"\ncorner round needs Windows 11 (build 22000); this is 10.0.19045 "},
+     .os = "10.0.19045"},
+    {.args = "set {A} corner=small --json", .schema = "set", .json = {{"/handle", "{A}"}, {"/set/0/attribute", "corner"},
+        {"/set/0/requested", "small"}, {"/set/0/result/hresult", "0x00000000"}, {"/set/0/now/error", "set-only: not reported"}}},
     // frame and blur.
-    {"frame {A} 10,20,30,40", 0, {"\nmargins left 10, right 20, top 30, bottom 40\n", "\nresult DWM OK\n",
-        "\nextended-frame-bounds 107, 100, 493, 393 (386 x 293)\n",
-        "J:DwmExtendFrameIntoClientArea hwnd={A} left=10 right=20 top=30 bottom=40"}},
-    {"frame {A} 10,20,30,40 --json", 0, {"/margins/left=10", "/margins/right=20", "/margins/top=30", "/margins/bottom=40",
-        "/result/hresult=0x00000000", "/extended-frame-bounds/left=107"}},
-    {"frame {A} all", 0, {"J:left=-1 right=-1 top=-1 bottom=-1"}},
-    {"frame {A} reset", 1, {"\nresult error 0x80263001: composition is off", "J:left=0 right=0 top=0 bottom=0"}, kOff},
-    {"blur {A} on --circle 100", 0, {"\nregion circle\n", "\nregion-box {box100}\n", "\nflags enable+blur-region\n",
-        "J:DwmEnableBlurBehindWindow hwnd={A} flags=0x3 enable=1 region={ellipse100} transitionOnMaximized=0"}},
-    {"blur {A} on --rect 100 --transition-on-maximized --json", 0, {"/region=square", "/enable=true",
-        "/flags=enable+blur-region+transition-on-maximized", "J:flags=0x7 enable=1 region={rgn100} transitionOnMaximized=1"}},
-    {"blur {A} off", 1, {"composition is off", "\nregion whole-window\n", "J:flags=0x1 enable=0 region=none"}, kOff},
+    {.args = "frame {A} 10,20,30,40", .out = {"\nmargins left 10, right 20, top 30, bottom 40\n", "\nresult DWM OK\n",
+        "\nextended-frame-bounds 107, 100, 493, 393 (386 x 293)\n"},
+     .journal = {"DwmExtendFrameIntoClientArea hwnd={A} left=10 right=20 top=30 bottom=40"}},
+    {.args = "frame {A} 10,20,30,40 --json", .schema = "frame", .json = {{"/margins/left", "10"}, {"/margins/right", "20"},
+        {"/margins/top", "30"}, {"/margins/bottom", "40"}, {"/result/hresult", "0x00000000"},
+        {"/extended-frame-bounds/left", "107"}}},
+    {.args = "frame {A} all", .journal = {"left=-1 right=-1 top=-1 bottom=-1"}},
+    {.args = "frame {A} reset", .exit = 1, .out = {"\nresult error 0x80263001: composition is off"},
+     .journal = {"left=0 right=0 top=0 bottom=0"}, .env = kOff},
+    {.args = "blur {A} on --circle 100", .out = {"\nregion circle\n", "\nregion-box {box100}\n", "\nflags enable+blur-region\n"},
+     .journal = {"DwmEnableBlurBehindWindow hwnd={A} flags=0x3 enable=1 region={ellipse100} transitionOnMaximized=0"}},
+    {.args = "blur {A} on --rect 100 --transition-on-maximized --json", .schema = "blur", .json = {{"/region", "square"},
+        {"/enable", "true"}, {"/flags", "enable+blur-region+transition-on-maximized"}},
+     .journal = {"flags=0x7 enable=1 region={rgn100} transitionOnMaximized=1"}},
+    {.args = "blur {A} off", .exit = 1, .out = {"composition is off", "\nregion whole-window\n"},
+     .journal = {"flags=0x1 enable=0 region=none"}, .env = kOff},
     // A window that closes during the command: what was done, then exit 3; nothing made up.
-    {"get {K}", 3, {"E:the window {K} has closed", "O!handle"}, "FAKE_DWM_CLOSE_AT=1"},
-    {"set {K} corner=small backdrop=mica", 3, {"\ncorner small DWM OK set-only: not reported\n", "O!backdrop",
-        "E:the window {K} has closed"}, "FAKE_DWM_CLOSE_AT=3"},
-    {"set {K} corner=small backdrop=mica --json", 3, {"/set/0/attribute=corner", "O!\"backdrop\"", "E:has closed"},
-     "FAKE_DWM_CLOSE_AT=3"},
-    {"set {K} corner=small", 3, {"O!corner", "E:has closed"}, "FAKE_DWM_CLOSE_AT=1"},
-    {"frame {K} all", 3, {"\nresult DWM OK\n", "O!extended-frame-bounds", "E:has closed"}, "FAKE_DWM_CLOSE_AT=2"},
-    {"blur {K} on --circle 50", 3, {"O!region", "E:the window {K} has closed"}, "FAKE_DWM_CLOSE_AT=1"},
+    {.args = "get {K}", .exit = 3, .notOut = {"handle"}, .err = {"the window {K} has closed"}, .env = "FAKE_DWM_CLOSE_AT=1"},
+    {.args = "set {K} corner=small backdrop=mica", .exit = 3, .out = {"\ncorner small DWM OK set-only: not reported\n"},
+     .notOut = {"backdrop"}, .err = {"the window {K} has closed"}, .env = "FAKE_DWM_CLOSE_AT=3"},
+    {.args = "set {K} corner=small backdrop=mica --json", .exit = 3, .schema = "set", .notOut = {"\"backdrop\""},
+     .err = {"has closed"}, .json = {{"/set/0/attribute", "corner"}}, .env = "FAKE_DWM_CLOSE_AT=3"},
+    {.args = "set {K} corner=small", .exit = 3, .notOut = {"corner"}, .err = {"has closed"}, .env = "FAKE_DWM_CLOSE_AT=1"},
+    {.args = "frame {K} all", .exit = 3, .out = {"\nresult DWM OK\n"}, .notOut = {"extended-frame-bounds"}, .err = {"has closed"},
+     .env = "FAKE_DWM_CLOSE_AT=2"},
+    {.args = "blur {K} on --circle 50", .exit = 3, .notOut = {"region"}, .err = {"the window {K} has closed"},
+     .env = "FAKE_DWM_CLOSE_AT=1"},
     // capture: the frame bounds, not the window rectangle; a covered window by screen, print, auto.
-    {"capture {Q} --json -o Z:\\tmp\\velmora-e2e-frame.png --method screen", 0, {"/area=frame", "/width=286", "/height=193",
-        "/rect/left=767", "/rect/top=620", "/method=screen", "/covered-by/0/handle={C}", "/covered-by/0/title=Velmora Cover",
-        "/file=Z:\\tmp\\velmora-e2e-frame.png"}},
-    {"capture {Q} --area window -o Z:\\tmp\\velmora-e2e-window.png", 0, {"\nwidth 300\n", "\nheight 200\n",
-        "\nfile Z:\\tmp\\velmora-e2e-window.png\n",
-        "\nmethod screen\n", "\nfell-back yes\n", "\ncovered-by:\nhandle title\n{C} Velmora Cover\n"}},
-    {"capture {Q} --method print -o Z:\\tmp\\velmora-e2e-print.png", 1, {"E:the window rendered nothing through PrintWindow"}},
-    {"capture {M} -o Z:\\tmp\\velmora-e2e-minimized.png", 1, {"E:is minimized"}},
-    {"capture {Q} -o Z:\\tmp\\no-such-folder\\q.png", 1, {"E:cannot write Z:\\tmp\\no-such-folder\\q.png: "}},
-    {"capture {Q} -o Z:\\tmp\\velmora-e2e-read-only.png", 1, {"E:cannot write Z:\\tmp\\velmora-e2e-read-only.png: "}},
-    {"capture {Q} --area middle", 2, {"E:--area: expected frame, window or client, got 'middle'"}},
+    {.args = "capture {Q} --json -o Z:\\tmp\\velmora-e2e-frame.png --method screen", .schema = "capture",
+     .json = {{"/area", "frame"}, {"/width", "286"}, {"/height", "193"}, {"/rect/left", "767"}, {"/rect/top", "620"},
+              {"/method", "screen"}, {"/covered-by/0/handle", "{C}"}, {"/covered-by/0/title", "Velmora Cover"},
+              {"/file", "Z:\\tmp\\velmora-e2e-frame.png"}}},
+    {.args = "capture {Q} --area window -o Z:\\tmp\\velmora-e2e-window.png", .out = {"\nwidth 300\n", "\nheight 200\n",
+        "\nfile Z:\\tmp\\velmora-e2e-window.png\n", "\nmethod screen\n", "\nfell-back yes\n",
+        "\ncovered-by:\nhandle title\n{C} Velmora Cover\n"}},
+    {.args = "capture {Q} --method print -o Z:\\tmp\\velmora-e2e-print.png", .exit = 1,
+     .err = {"the window rendered nothing through PrintWindow"}},
+    {.args = "capture {M} -o Z:\\tmp\\velmora-e2e-minimized.png", .exit = 1, .err = {"is minimized"}},
+    {.args = "capture {Q} -o Z:\\tmp\\no-such-folder\\q.png", .exit = 1, .err = {"cannot write Z:\\tmp\\no-such-folder\\q.png: "}},
+    {.args = "capture {Q} -o Z:\\tmp\\velmora-e2e-read-only.png", .exit = 1,
+     .err = {"cannot write Z:\\tmp\\velmora-e2e-read-only.png: "}},
+    {.args = "capture {Q} --area middle", .exit = 2, .err = {"--area: expected frame, window or client, got 'middle'"}},
     // Output that cannot be written.
-    {"windows --json", 1, {"E:cannot write the output: "}, "stdout=full"},
-    {"windows", 1, {"E:cannot write the output: "}, "stdout=closed"},
-    {"get {A} cloaked", 1, {"E:cannot write the output: "}, "stdout=full"},
+    {.args = "windows --json", .exit = 1, .schema = "windows", .err = {"cannot write the output: "}, .stdoutTo = Stdout::Full},
+    {.args = "windows", .exit = 1, .err = {"cannot write the output: "}, .stdoutTo = Stdout::Closed},
+    {.args = "get {A} cloaked", .exit = 1, .err = {"cannot write the output: "}, .stdoutTo = Stdout::Full},
     // No DWM: below Vista the DWM is never called; without dwmapi.dll it means the same.
-    {"get {A} corner", 0, {"\ncorner no DWM\n", kNoDwmLoaded}, kXp},
-    {"set {A} corner=round", 0, {"\ncorner round no DWM no DWM\n", kNoDwmLoaded}, kXp},
-    {"windows --fields handle,cloaked,frame,title", 0, {"\n{A} no DWM no DWM VelmoraTarget Alpha\n", kNoDwmLoaded}, kXp},
-    {"composition --json", 0, {"/dwm=false", "/composition/error=no DWM", "/os/major=5"}, kXp},
-    {"get {A} corner", 0, {"\ncorner no DWM\n"}, kNoDll},
-    {"composition --json", 0, {"/dwm=false", "/composition/error=no DWM", "/composition/hresult=0x8007007e"}, kNoDll},
+    {.args = "get {A} corner", .out = {"\ncorner no DWM\n"}, .notJournal = {"Dwm"}, .os = kXp},
+    {.args = "set {A} corner=round", .out = {"\ncorner round no DWM no DWM\n"}, .notJournal = {"Dwm"}, .os = kXp},
+    {.args = "windows --fields handle,cloaked,frame,title", .out = {"\n{A} no DWM no DWM VelmoraTarget Alpha\n"},
+     .notJournal = {"Dwm"}, .os = kXp},
+    {.args = "composition --json", .schema = "composition", .json = {{"/dwm", "false"}, {"/composition/error", "no DWM"},
+        {"/os/major", "5"}}, .os = kXp},
+    {.args = "get {A} corner", .out = {"\ncorner no DWM\n"}, .noDwmapi = true},
+    {.args = "composition --json", .schema = "composition", .json = {{"/dwm", "false"}, {"/composition/error", "no DWM"},
+        {"/composition/hresult", "0x8007007e"}}, .noDwmapi = true},
 };
 
 // wait, and watch of one window: the row's command, with what happens to the test's windows while it runs
@@ -455,23 +483,27 @@ TEST_F(VelmoraE2e, WaitAndWatchEndWhenTheWindowDoes) {
     using testsupport::FakeDwm;
     const auto post = [](const char* key) { return [key] { ::PostMessageW(s_windows[key], WM_CLOSE, 0, 0); }; };
     const WaitCase cases[] = {
-        {{"wait --title \"VelmoraTarget Alpha\" --timeout 5", 0, {"\nhandle pid process ", "\n{A} {pid} {exe} VelmoraTestClass yes "}}},
-        {{"wait {A} --json --timeout 0", 0, {"/handle={A}", "/title=VelmoraTarget Alpha", "/visible=true", "/cloaked=no"}}},
-        {{"wait {H} --visible --timeout 10", 0, {"\n{H} {pid} {exe} VelmoraTestClass yes no no "}},
+        {{.args = "wait --title \"VelmoraTarget Alpha\" --timeout 5",
+          .out = {"\nhandle pid process ", "\n{A} {pid} {exe} VelmoraTestClass yes "}}},
+        {{.args = "wait {A} --json --timeout 0", .schema = "wait",
+          .json = {{"/handle", "{A}"}, {"/title", "VelmoraTarget Alpha"}, {"/visible", "true"}, {"/cloaked", "no"}}}},
+        {{.args = "wait {H} --visible --timeout 10", .out = {"\n{H} {pid} {exe} VelmoraTestClass yes no no "}},
          [] { ::ShowWindow(s_windows["{H}"], SW_SHOWNA); }, [] { ::ShowWindow(s_windows["{H}"], SW_HIDE); }},
-        {{"wait {B} --visible --timeout 10", 0, {"\n{B} {pid} {exe} VelmoraTestClass yes no no "}},
+        {{.args = "wait {B} --visible --timeout 10", .out = {"\n{B} {pid} {exe} VelmoraTestClass yes no no "}},
          [] { FakeDwm::SetCloaked(s_windows["{B}"], 0); }, [] { FakeDwm::SetCloaked(s_windows["{B}"], 2); }},
-        {{"wait --title beta --cloaked --until cloaked=shell --timeout 5", 0, {"\n{B} {pid} {exe} VelmoraTestClass yes no shell "}}},
-        {{"wait {A} --until backdrop=acrylic --timeout 10", 0, {"\n{A} "}},
+        {{.args = "wait --title beta --cloaked --until cloaked=shell --timeout 5",
+          .out = {"\n{B} {pid} {exe} VelmoraTestClass yes no shell "}}},
+        {{.args = "wait {A} --until backdrop=acrylic --timeout 10", .out = {"\n{A} "}},
          [] { FakeDwm::SetSystemAttribute(s_windows["{A}"], 38, 3); }, [] { FakeDwm::SetSystemAttribute(s_windows["{A}"], 38, 2); }},
-        {{"wait --title \"VelmoraTarget Closable\" --gone --timeout 10", 0, {"O!0x"}}, post("{K}")},
-        {{"wait {K} --foreground --timeout 10", 3, {"E:the window {K} has closed before it was in the foreground"}}, post("{K}")},
-        {{"wait {H} --visible --timeout 0.5", 4, {"E:timed out after 0.5 s waiting for the window to be visible; last seen:",
-                                                  "\n{H} {pid} {exe} VelmoraTestClass no "}}},
-        {{"wait --title nosuchwindow --timeout 0.2", 4, {"E:no window matched", "O!0x"}}},
-        {{"wait {A} --until corner=round", 2, {"E:--until: the DWM reports no value of 'corner'"}}},
+        {{.args = "wait --title \"VelmoraTarget Closable\" --gone --timeout 10", .notOut = {"0x"}}, post("{K}")},
+        {{.args = "wait {K} --foreground --timeout 10", .exit = 3,
+          .err = {"the window {K} has closed before it was in the foreground"}}, post("{K}")},
+        {{.args = "wait {H} --visible --timeout 0.5", .exit = 4, .out = {"\n{H} {pid} {exe} VelmoraTestClass no "},
+          .err = {"timed out after 0.5 s waiting for the window to be visible; last seen:"}}},
+        {{.args = "wait --title nosuchwindow --timeout 0.2", .exit = 4, .notOut = {"0x"}, .err = {"no window matched"}}},
+        {{.args = "wait {A} --until corner=round", .exit = 2, .err = {"--until: the DWM reports no value of 'corner'"}}},
         // Ended by its window closing, well before its 30 s (a run is killed after 20).
-        {{"watch {K} --interval 50 --seconds 30", 0, {" destroyed {K} "}}, post("{K}")},
+        {{.args = "watch {K} --interval 50 --seconds 30", .out = {" destroyed {K} "}, .notes = true}, post("{K}")},
     };
     for (const WaitCase& c : cases) {
         SCOPED_TRACE(c.row.args);
@@ -488,7 +520,7 @@ TEST_F(VelmoraE2e, WaitAndWatchEndWhenTheWindowDoes) {
 
 // -o -: the PNG and nothing else on stdout, as big as the client area.
 TEST_F(VelmoraE2e, CaptureToStdoutWritesThePngAlone) {
-    const Row toStdout{"capture {Q} --area client -o -", 0, {}};
+    const Row toStdout{.args = "capture {Q} --area client -o -"};
     const Result r = Run(toStdout);
     ASSERT_EQ(r.exitCode, 0u) << r.err;
     EXPECT_EQ(r.err, "");
@@ -549,12 +581,14 @@ HWND LiveOneWindow() {
 }
 
 TEST_F(VelmoraE2e, WatchWindowsStreamsASnapshotThenEachChangeOnce) {
-    struct Case { Row row; std::vector<std::string> expected; };
+    // The window's events in order; whether the closable window, there before, matches and is in the snapshot.
+    struct Case { Row row; std::vector<std::string> events; bool snapshotOfK; };
     const Case cases[] = {
-        {{"watch --windows --json --class VelmoraClosable --interval 50 --seconds 2.6", 0, {}},
-         {"created", "shown", "renamed Velmora Renamed", "cloaked", "uncloaked", "destroyed"}},
-        {{"watch --json --events created,destroyed --title velmora --interval 50 --seconds 2.6", 0, {}}, {"created", "destroyed"}},
-        {{"watch --json --title nothing-of-the-kind --interval 50 --seconds 2.6", 0, {}}, {}},
+        {{.args = "watch --windows --json --class VelmoraClosable --interval 50 --seconds 2.6"},
+         {"created", "shown", "renamed Velmora Renamed", "cloaked", "uncloaked", "destroyed"}, true},
+        {{.args = "watch --json --events created,destroyed --title velmora --interval 50 --seconds 2.6"},
+         {"created", "destroyed"}, true},
+        {{.args = "watch --json --title nothing-of-the-kind --interval 50 --seconds 2.6"}, {}, false},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.row.args);
@@ -564,28 +598,28 @@ TEST_F(VelmoraE2e, WatchWindowsStreamsASnapshotThenEachChangeOnce) {
         const Result r = Run(c.row, [&](DWORD) { life = std::thread([&] { lived = LiveOneWindow(); }); });
         life.join();
         ASSERT_EQ(r.exitCode, 0u) << r.err;
-        Keep(c.row, r.out);
+        Keep("watch-event", r.out);
         const std::vector<nlohmann::json> lines = JsonLines(r.out);
-        EXPECT_EQ(EventsOf(lines, Hex(lived)), c.expected) << r.out;
-        // The snapshot comes first and holds the windows there before: the closable one matches the first two.
+        EXPECT_EQ(EventsOf(lines, Hex(lived)), c.events) << r.out;
+        // The snapshot comes first and holds the windows there before.
         size_t snapshots = 0;
         while (snapshots < lines.size() && lines[snapshots].value("event", "") == "snapshot") ++snapshots;
         const bool snapshotOfK = std::any_of(lines.begin(), lines.begin() + static_cast<std::ptrdiff_t>(snapshots),
                                              [](const nlohmann::json& l) { return l.value("handle", "") == Hex(s_windows["{K}"]); });
-        EXPECT_EQ(snapshotOfK, std::string(c.row.args).find("nothing") == std::string::npos) << r.out;
+        EXPECT_EQ(snapshotOfK, c.snapshotOfK) << r.out;
         for (size_t i = snapshots; i < lines.size(); ++i) { EXPECT_NE(lines[i].value("event", ""), "snapshot") << r.out; }
     }
 }
 
 TEST_F(VelmoraE2e, WatchOneWindowPrintsEachAttributeChangeOnce) {
-    const Row changes{"watch {A} --json --interval 50 --seconds 2", 0, {}};
+    const Row changes{.args = "watch {A} --json --interval 50 --seconds 2"};
     std::thread change;
     const Result r = Run(changes, [&](DWORD) {
         change = std::thread([] { ::Sleep(500), testsupport::FakeDwm::SetSystemAttribute(s_windows["{A}"], 38, 3); });
     });
     change.join();
     testsupport::FakeDwm::SetSystemAttribute(s_windows["{A}"], 38, 2);
-    Keep(changes, r.out);
+    Keep("watch-event", r.out);
     std::vector<std::string> seen;
     for (const nlohmann::json& line : JsonLines(r.out)) {
         if (line.value("event", "") != "changed") continue;
@@ -597,8 +631,10 @@ TEST_F(VelmoraE2e, WatchOneWindowPrintsEachAttributeChangeOnce) {
 
 // Two notifications for --count 1: exactly one line (the document would not parse as one object otherwise).
 TEST_F(VelmoraE2e, WatchWritesTheColorizationChangeItReceives) {
-    const Row row{"watch --json --count 1", 0, {"/event=colorization-changed", "/colorization/argb=0xc40078d7",
-                                                "/colorization/rgb=#0078D7", "/colorization/opaque-blend=true"}};
+    const Row row{.args = "watch --json --count 1", .schema = "watch-event",
+                  .json = {{"/event", "colorization-changed"}, {"/colorization/argb", "0xc40078d7"},
+                           {"/colorization/rgb", "#0078D7"}, {"/colorization/opaque-blend", "true"}},
+                  .notes = true};
     Check(row, Run(row, [](DWORD pid) {
               DWORD owner = 0;
               HWND watch = nullptr;  // hidden, and the only one: the two test programs do not run together
@@ -613,14 +649,15 @@ TEST_F(VelmoraE2e, WatchWritesTheColorizationChangeItReceives) {
 }
 // Wine's own dwmapi.dll answers every window call with E_NOTIMPL: a failure wherever it is met.
 const Row kWineDwmRows[] = {
-    {"get {A} corner cloaked", 1, {"\ncorner error 0x80004001: not implemented (E_NOTIMPL)\n", "\ncloaked error 0x80004001"}},
-    {"windows --fields handle,cloaked,frame,title", 1, {"\n{A} ? ? VelmoraTarget Alpha\n"}},
-    {"set {A} corner=round", 1, {"\ncorner round DWM OK error 0x80004001: not implemented (E_NOTIMPL)\n"}},
-    {"frame {A} all", 1, {"\nresult DWM OK\n", "\nextended-frame-bounds error 0x80004001"}},
+    {.args = "get {A} corner cloaked", .exit = 1,
+     .out = {"\ncorner error 0x80004001: not implemented (E_NOTIMPL)\n", "\ncloaked error 0x80004001"}},
+    {.args = "windows --fields handle,cloaked,frame,title", .exit = 1, .out = {"\n{A} ? ? VelmoraTarget Alpha\n"}},
+    {.args = "set {A} corner=round", .exit = 1, .out = {"\ncorner round DWM OK error 0x80004001: not implemented (E_NOTIMPL)\n"}},
+    {.args = "frame {A} all", .exit = 1, .out = {"\nresult DWM OK\n", "\nextended-frame-bounds error 0x80004001"}},
     // A DWM that cannot tell cloaking leaves --visible to the window's flag, and --cloaked never holds; both say so.
-    {"wait {A} --visible --timeout 5", 0, {"\n{A} {pid} {exe} VelmoraTestClass yes no ? ",
-        "E:the DWM cannot tell whether a window is cloaked (error 0x80004001: not implemented (E_NOTIMPL)); --visible looks"}},
-    {"wait {A} --cloaked --timeout 0.3", 4, {"E:--cloaked cannot hold", "E:timed out after 0.3 s"}},
+    {.args = "wait {A} --visible --timeout 5", .out = {"\n{A} {pid} {exe} VelmoraTestClass yes no ? "},
+     .err = {"the DWM cannot tell whether a window is cloaked (error 0x80004001: not implemented (E_NOTIMPL)); --visible looks"}},
+    {.args = "wait {A} --cloaked --timeout 0.3", .exit = 4, .err = {"--cloaked cannot hold", "timed out after 0.3 s"}},
 };
 INSTANTIATE_TEST_SUITE_P(FakeDwm, VelmoraE2e, testing::ValuesIn(kFakeDwmRows));
 INSTANTIATE_TEST_SUITE_P(WineDwm, VelmoraE2e, testing::ValuesIn(kWineDwmRows));
