@@ -11,6 +11,7 @@
 #include "cli/StopSignal.h"
 #include "cli/Target.h"
 #include "cli/TerminalText.h"
+#include "cli/Visibility.h"
 #include "cli/WindowEvents.h"
 #include "cli/WindowFields.h"
 
@@ -27,7 +28,8 @@ struct AttributeCondition {
 struct WaitOptions {
     WindowArguments arguments;
     std::vector<std::string> untilTyped;
-    std::optional<std::string> timeout, interval;
+    std::optional<std::string> timeout, interval, shownTyped;
+    std::optional<double> shown;  // per cent
     WindowSelector window;
     bool visible = false, cloaked = false, foreground = false, gone = false;
     std::vector<AttributeCondition> until;
@@ -70,10 +72,20 @@ Message Settle(WaitOptions& wait) {
     if (auto message = NothingLeft(wait.arguments, "wait")) return message;
     // Every top-level window may be the one awaited: --visible says whether it must show.
     wait.window.all = true;
-    if (wait.gone && (wait.visible || wait.cloaked || wait.foreground || !wait.untilTyped.empty())) {
+    if (wait.gone && (wait.visible || wait.cloaked || wait.foreground || wait.shownTyped || !wait.untilTyped.empty())) {
         return "--gone waits for no window: it takes no other condition";
     }
-    if (wait.visible && wait.cloaked) return "--visible and --cloaked cannot both hold";
+    if ((wait.visible || wait.shownTyped) && wait.cloaked) {
+        return std::string(wait.visible ? "--visible" : "--shown") + " and --cloaked cannot both hold";
+    }
+    if (wait.shownTyped) {
+        double share = 0;
+        const auto [end, error] = std::from_chars(wait.shownTyped->data(), wait.shownTyped->data() + wait.shownTyped->size(), share);
+        if (error != std::errc() || end != wait.shownTyped->data() + wait.shownTyped->size() || !(share > 0.0 && share <= 100.0)) {
+            return "--shown: expected a share in per cent above 0 and up to 100, got " + Quoted(*wait.shownTyped);
+        }
+        wait.shown = share;
+    }
     for (const std::string& typed : wait.untilTyped) {
         if (auto message = ParseCondition(typed, wait.until)) return message;
     }
@@ -90,7 +102,8 @@ Message Settle(WaitOptions& wait) {
 }
 
 // The events that can change what a wait looks at: created to hidden, renamed, cloaked, foreground,
-// minimized. Moves are left out: they change nothing a condition asks.
+// minimized. Moves are left out, they come by the hundred: --shown, the one condition they change,
+// is looked at again each interval.
 constexpr std::pair<DWORD, DWORD> kWakingEvents[] = {
     {EVENT_SYSTEM_FOREGROUND, EVENT_SYSTEM_FOREGROUND}, {EVENT_SYSTEM_MINIMIZESTART, EVENT_SYSTEM_MINIMIZEEND},
     {EVENT_OBJECT_CREATE, EVENT_OBJECT_HIDE}, {EVENT_OBJECT_NAMECHANGE, EVENT_OBJECT_NAMECHANGE},
@@ -126,7 +139,8 @@ public:
         if (!m_said && ::IsWindow(window)) {
             m_said = true;
             WriteError("the DWM cannot tell whether a window is cloaked (" + ValueText(meaning) + "); " +
-                       (c.cloaked ? "--cloaked cannot hold" : "--visible looks at the window's own visibility alone"));
+                       (c.cloaked ? "--cloaked cannot hold"
+                                  : std::string(c.visible ? "--visible" : "--shown") + " looks at the window's own visibility alone"));
         }
         return std::nullopt;
     }
@@ -144,18 +158,18 @@ bool HoldsAttribute(HWND window, const AttributeCondition& condition) {
     return (reading.value.scalar & condition.value) != 0;
 }
 
-// Every condition, the cheap ones first.
-bool Holds(HWND window, const WaitOptions& c, Cloaking& cloaking) {
+// Every condition, the cheap ones first; the screen is read once a round, for every candidate.
+bool Holds(HWND window, const WaitOptions& c, Cloaking& cloaking, Scene& scene) {
     if (c.visible && !::IsWindowVisible(window)) return false;
     if (c.foreground && ::GetForegroundWindow() != window) return false;
-    if (c.visible || c.cloaked) {
+    if (c.visible || c.cloaked || c.shown) {
         const auto bits = cloaking.Bits(window, c);
-        if ((c.visible && bits.value_or(0) != 0) || (c.cloaked && bits.value_or(0) == 0)) return false;
+        if (((c.visible || c.shown) && bits.value_or(0) != 0) || (c.cloaked && bits.value_or(0) == 0)) return false;
     }
     for (const AttributeCondition& condition : c.until) {
         if (!HoldsAttribute(window, condition)) return false;
     }
-    return true;
+    return !c.shown || LookAt(window, scene).ShownPercent() >= *c.shown;
 }
 
 HWND FromHandle(DWORD handle) { return reinterpret_cast<HWND>(static_cast<LONG_PTR>(static_cast<LONG>(handle))); }
@@ -190,6 +204,7 @@ std::string Conditions(const WaitOptions& c) {
     if (c.visible) add("visible");
     if (c.cloaked) add("cloaked");
     if (c.foreground) add("in the foreground");
+    if (c.shown) add(ValueText(Percent{*c.shown}) + " shown");
     if (c.gone) add("gone");
     for (const AttributeCondition& condition : c.until) add(std::string(condition.attribute->name) + "=" + condition.text);
     return text.empty() ? "there" : text;
@@ -230,8 +245,9 @@ int RunWait(const WaitOptions& command) {
         const std::vector<HWND> candidates = Candidates(selector);
         if (command.gone && candidates.empty()) return FinishOutput(kExitOk);
         if (!command.gone) {
+            Scene scene;
             for (HWND window : candidates) {
-                if (Holds(window, command, cloaking)) return Show(window, command.json, kExitOk);
+                if (Holds(window, command, cloaking, scene)) return Show(window, command.json, kExitOk);
             }
         }
         if (byHandle && candidates.empty()) {
@@ -269,6 +285,8 @@ void DefineWait(CommandDefinition& command) {
     command.Flag("--visible", options->visible, "visible and not cloaked: on the screen");
     command.Flag("--cloaked", options->cloaked, "cloaked (by its app, the shell or its owner)");
     command.Flag("--foreground", options->foreground, "the foreground window");
+    command.Option("--shown", options->shownTyped, "PCT",
+                   "at least PCT per cent of its visible frame on a monitor and under no window (as explain counts)");
     command.Flag("--gone", options->gone, "no window matches any more (or the handle has closed)");
     command.List("--until", options->untilTyped, "NAME=VALUE", "an attribute the DWM reports has this value (several: all)");
     command.Option("--timeout", options->timeout, "S", "give up after S seconds: exit 4 (default 30; none: never)");
