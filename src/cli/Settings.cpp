@@ -178,7 +178,7 @@ Value DisplayAffinity(HWND window) {
         case WDA_NONE: return Word{"none"};
         case WDA_MONITOR: return Word{"monitor"};
         case WDA_EXCLUDEFROMCAPTURE: return Word{"exclude-from-capture"};
-        default: return Word{"unknown (" + HexResult(static_cast<HRESULT>(affinity)) + ")"};
+        default: return Unknown{"an affinity this program does not know: " + HexResult(static_cast<HRESULT>(affinity))};
     }
 }
 
