@@ -54,7 +54,7 @@ int RunMove(const MoveOptions& command) {
             WriteError("--monitor " + std::to_string(*command.monitor) + ": there " +
                        (monitors.size() == 1 ? "is 1 monitor" : "are " + std::to_string(monitors.size()) + " monitors") +
                        " ('velmora monitors' lists them)");
-            return kExitUsage;
+            return kExitFailed;
         }
         const RECT& work = monitors[*command.monitor - 1].work;
         request.x += work.left;
