@@ -9,7 +9,6 @@
 #include "cli/NameTable.h"
 #include "cli/Output.h"
 #include "cli/WindowFields.h"
-#include "dwm/DwmCalls.h"
 #include "framework/Handles.h"
 
 namespace cli {
@@ -18,46 +17,6 @@ namespace {
 // Newer SDK headers name it only for Windows 8.1 and later; older systems ignore the bit.
 constexpr UINT kRenderFullContent = 2;
 constexpr std::uint32_t kOpaque = 0xFF000000u;
-
-struct MemoryDcTraits {
-    using Handle = HDC;
-    static constexpr HDC Invalid() { return nullptr; }
-    static void Close(HDC dc) { ::DeleteDC(dc); }
-};
-using UniqueMemoryDc = fw::UniqueHandle<MemoryDcTraits>;
-using UniqueBitmap = fw::UniqueHandle<fw::GdiObjectTraits<HBITMAP>>;
-
-// GetDC/ReleaseDC as a scope.
-class WindowDc {
-public:
-    explicit WindowDc(HWND window) : m_window(window), m_dc(::GetDC(window)) {}
-    ~WindowDc() {
-        if (m_dc != nullptr) ::ReleaseDC(m_window, m_dc);
-    }
-    WindowDc(const WindowDc&) = delete;
-    WindowDc& operator=(const WindowDc&) = delete;
-    HDC get() const { return m_dc; }
-
-private:
-    HWND m_window;
-    HDC m_dc;
-};
-
-// SelectObject that puts the previous object back.
-class Selection {
-public:
-    Selection(HDC dc, HGDIOBJ object) : m_dc(dc), m_old(dc != nullptr ? ::SelectObject(dc, object) : nullptr) {}
-    ~Selection() {
-        if (m_old != nullptr) ::SelectObject(m_dc, m_old);
-    }
-    Selection(const Selection&) = delete;
-    Selection& operator=(const Selection&) = delete;
-    explicit operator bool() const { return m_old != nullptr; }
-
-private:
-    HDC m_dc;
-    HGDIOBJ m_old;
-};
 
 // A 32-bpp top-down DIB section selected into a memory DC: the one bitmap a capture draws into.
 // Members in this order so that the selection is undone before the DC and the bitmap go.
@@ -109,9 +68,9 @@ private:
 
     int m_width;
     void* m_bits = nullptr;
-    UniqueMemoryDc m_dc;
-    UniqueBitmap m_bitmap;
-    Selection m_selection;
+    fw::UniqueMemoryDc m_dc;
+    fw::UniqueBitmap m_bitmap;
+    fw::SelectedObject m_selection;
 };
 
 LONG Width(const RECT& r) { return r.right - r.left; }
@@ -119,20 +78,22 @@ LONG Height(const RECT& r) { return r.bottom - r.top; }
 
 const char* AreaName(CaptureArea area) { return NameOf(kCaptureAreaNames, area); }
 
-bool IsCloaked(HWND window) {
-    DWORD cloaked = 0;
-    return GetWindowAttributeValue(window, DWMWA_CLOAKED, &cloaked, DWORD{sizeof cloaked}) >= 0 && cloaked != 0;
-}
+bool IsCloaked(HWND window) { return WindowProbe(window).CloakedBits() != 0; }
 
 // What the window covers on screen: without the invisible resize borders where the DWM knows them.
-bool FrameBounds(HWND window, RECT* rect) {
-    return GetWindowAttributeValue(window, DWMWA_EXTENDED_FRAME_BOUNDS, rect, DWORD{sizeof *rect}) >= 0 ||
-           ::GetWindowRect(window, rect);
+bool FrameBounds(WindowProbe& probe, RECT* rect) {
+    const dwm::AttributeReading& frame = probe.Attribute(*dwm::FindAttribute("extended-frame-bounds"));
+    if (frame.result < 0) return ::GetWindowRect(probe.Window(), rect) != FALSE;
+    *rect = frame.value.rect;
+    return true;
 }
 
 bool AreaRect(HWND window, CaptureArea area, RECT* rect) {
     switch (area) {
-        case CaptureArea::Frame: return FrameBounds(window, rect);
+        case CaptureArea::Frame: {
+            WindowProbe probe(window);
+            return FrameBounds(probe, rect);
+        }
         case CaptureArea::Window: return ::GetWindowRect(window, rect) != FALSE;
         case CaptureArea::Client:
             // Two points: a mirrored window's rectangle comes back with left and right in order.
@@ -164,7 +125,8 @@ std::vector<HWND> CoveringWindows(HWND window, const RECT& rect) {
     for (const HWND above : TopLevelWindows()) {
         if (above == root) break;
         RECT bounds{}, overlap{};
-        if (::IsWindowVisible(above) && !IsCloaked(above) && FrameBounds(above, &bounds) &&
+        WindowProbe probe(above);
+        if (probe.Visible() && probe.CloakedBits() == 0 && FrameBounds(probe, &bounds) &&
             ::IntersectRect(&overlap, &bounds, &rect)) {
             covering.push_back(above);
         }
@@ -203,7 +165,7 @@ void CaptureScreen(HWND window, CaptureResult& result) {
                       "the window " + HexHandle(window) + " is cloaked: the screen does not show it");
     }
     result.coveredBy = CoveringWindows(window, result.rect);
-    const WindowDc screen(nullptr);
+    const fw::WindowDc screen(nullptr);
     if (screen.get() == nullptr) return Fail(result, window, "GetDC");
     const Canvas canvas(Width(result.rect), Height(result.rect));
     if (!canvas) return Fail(result, window, "CreateDIBSection");
@@ -260,13 +222,12 @@ void CaptureAuto(HWND window, CaptureArea area, CaptureResult& result) {
 
 }  // namespace
 
-
 CaptureResult CaptureWindow(HWND window, CaptureArea area, CaptureMethod method) {
     CaptureResult result;
     result.method = method == CaptureMethod::Print ? CaptureMethod::Print : CaptureMethod::Screen;
     if (!::IsWindow(window)) {
         Refuse(result, CaptureStatus::Closed, "the window " + HexHandle(window) + " has closed");
-    } else if (::IsIconic(window)) {
+    } else if (WindowProbe(window).Minimized()) {
         Refuse(result, CaptureStatus::Minimized, "the window " + HexHandle(window) + " is minimized");
     } else if (!AreaRect(window, area, &result.rect)) {
         Fail(result, window, area == CaptureArea::Client ? "GetClientRect" : "GetWindowRect");

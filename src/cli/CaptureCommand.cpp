@@ -55,7 +55,9 @@ int RunCapture(const CaptureOptions& command) {
         return kExitFailed;
     }
     // The picture itself is the output: nothing else may share the stream.
-    if (command.output == "-") return WriteOutBytes(png->data(), png->size()) ? kExitOk : FinishOutput(kExitOk);
+    if (command.output == "-") {
+        return WriteOutBytes({reinterpret_cast<const char*>(png->data()), png->size()}) ? kExitOk : FinishOutput(kExitOk);
+    }
     const std::string file = command.output.value_or(HexHandle(window) + "-" + NameOf(kCaptureAreaNames, command.area) + ".png");
     if (!WriteFileAtomically(ToWide(file), *png, error)) {
         WriteError(error);

@@ -13,17 +13,6 @@ namespace {
 
 enum class Verdict { Ok, Warn, Fail, Unknown };
 
-struct DesktopTraits {
-    using Handle = HDESK;
-    static constexpr HDESK Invalid() { return nullptr; }
-    static void Close(HDESK desktop) { ::CloseDesktop(desktop); }
-};
-struct MemoryDcTraits {
-    using Handle = HDC;
-    static constexpr HDC Invalid() { return nullptr; }
-    static void Close(HDC dc) { ::DeleteDC(dc); }
-};
-
 // The sample of the screen: small enough to be cheap, enough pixels to see a picture.
 constexpr int kSampleWidth = 64, kSampleHeight = 36;
 
@@ -59,7 +48,7 @@ void CheckSession(Checks& checks) {
     checks.Add("session", Word{std::string(remote ? "remote" : "console") + ", session " + std::to_string(session)},
                remote ? Verdict::Warn : Verdict::Ok);
     // A locked or disconnected session has no input desktop: nothing is drawn, no input arrives.
-    const fw::UniqueHandle<DesktopTraits> input{::OpenInputDesktop(0, FALSE, DESKTOP_READOBJECTS)};
+    const fw::UniqueDesktop input{::OpenInputDesktop(0, FALSE, DESKTOP_READOBJECTS)};
     const DWORD error = input ? 0 : ::GetLastError();
     checks.Add("input-desktop", input ? Value{YesNo{true}} : Value{Word{"none (locked or disconnected): " + SystemMessage(error)}},
                input ? Verdict::Ok : Verdict::Fail);
@@ -82,24 +71,21 @@ void CheckScreen(Checks& checks, const std::vector<MonitorInfo>& monitors) {
     const auto primary = std::find_if(monitors.begin(), monitors.end(), [](const MonitorInfo& m) { return m.primary; });
     if (primary == monitors.end()) return checks.Add("screen", Unknown{"no primary monitor"}, Verdict::Unknown);
     const RECT& r = primary->rect;
-    const HDC screen = ::GetDC(nullptr);
-    const fw::UniqueHandle<MemoryDcTraits> memory{::CreateCompatibleDC(screen)};
+    const fw::WindowDc screen(nullptr);
+    const fw::UniqueMemoryDc memory{::CreateCompatibleDC(screen.get())};
     BITMAPINFO info{};
     info.bmiHeader = {sizeof info.bmiHeader, kSampleWidth, -kSampleHeight, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
     void* bits = nullptr;
-    const fw::UniqueHandle<fw::GdiObjectTraits<HBITMAP>> bitmap{
-        ::CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0)};
+    const fw::UniqueBitmap bitmap{::CreateDIBSection(screen.get(), &info, DIB_RGB_COLORS, &bits, nullptr, 0)};
     bool read = false;
-    if (screen != nullptr && memory && bitmap) {
-        const HGDIOBJ old = ::SelectObject(memory.get(), bitmap.get());
+    if (screen.get() != nullptr && memory && bitmap) {
+        const fw::SelectedObject selected(memory.get(), bitmap.get());
         ::SetStretchBltMode(memory.get(), COLORONCOLOR);
-        read = ::StretchBlt(memory.get(), 0, 0, kSampleWidth, kSampleHeight, screen, r.left, r.top, r.right - r.left,
-                            r.bottom - r.top, SRCCOPY | CAPTUREBLT) != FALSE;
+        read = selected && ::StretchBlt(memory.get(), 0, 0, kSampleWidth, kSampleHeight, screen.get(), r.left, r.top,
+                                        r.right - r.left, r.bottom - r.top, SRCCOPY | CAPTUREBLT) != FALSE;
         ::GdiFlush();
-        ::SelectObject(memory.get(), old);
     }
     const DWORD error = read ? 0 : ::GetLastError();
-    if (screen != nullptr) ::ReleaseDC(nullptr, screen);
     if (!read) return checks.Add("screen", Word{"cannot be read: " + SystemMessage(error)}, Verdict::Fail);
     const std::span<const std::uint32_t> pixels(static_cast<const std::uint32_t*>(bits), kSampleWidth * kSampleHeight);
     const bool black = AllBlack(pixels);

@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <iterator>
 
+#include "cli/Output.h"
 #include "cli/TerminalText.h"
 #include "dwm/Attributes.h"
 
@@ -100,9 +101,53 @@ Json ToJson(const Value& value) {
         value);
 }
 
+// UTF-8 as it is; a lone surrogate (WTF-8, Output.h) as its \u escape, which JSON allows and a
+// reader turns back into the same UTF-16; a byte that starts no character as U+FFFD. The rest as
+// the library escapes it.
+void AppendString(std::string& out, std::string_view text) {
+    out += '"';
+    for (std::size_t at = 0; at < text.size();) {
+        const std::size_t start = at;
+        const char32_t c = NextCodePoint(text, at);
+        switch (c) {
+            case '"': out += "\\\""; break;
+            case '\\': out += "\\\\"; break;
+            case '\b': out += "\\b"; break;
+            case '\f': out += "\\f"; break;
+            case '\n': out += "\\n"; break;
+            case '\r': out += "\\r"; break;
+            case '\t': out += "\\t"; break;
+            default:
+                if (c < 0x20 || IsSurrogate(c)) out += Format("\\u%04x", static_cast<unsigned>(c));
+                else out.append(c == 0xFFFD ? "\xEF\xBF\xBD" : text.substr(start, at - start));
+        }
+    }
+    out += '"';
+}
+
+// Compact, as the library dumps it, but with strings written by AppendString.
+void AppendJson(std::string& out, const Json& value) {
+    if (value.is_string()) return AppendString(out, value.get_ref<const std::string&>());
+    if (!value.is_structured()) {
+        out += value.dump();
+        return;
+    }
+    out += value.is_object() ? '{' : '[';
+    for (auto member = value.begin(); member != value.end(); ++member) {
+        if (member != value.begin()) out += ',';
+        if (value.is_object()) {
+            AppendString(out, member.key());
+            out += ':';
+        }
+        AppendJson(out, *member);
+    }
+    out += value.is_object() ? '}' : ']';
+}
+
 std::string Dump(const Json& document) {
-    // Text is UTF-8 already; replace keeps a stray byte from breaking the document.
-    return document.dump(-1, ' ', false, Json::error_handler_t::replace) + "\n";
+    std::string text;
+    AppendJson(text, document);
+    return text + "\n";
 }
 
 std::string Pad(const std::string& text, std::size_t width) {

@@ -75,7 +75,7 @@ struct Failure {
     std::string meaning;
     Foreseen foreseen = Foreseen::No;
     bool counts = true;  // makes the command exit 1
-    std::string need;    // Newer: the build that knows it ("build 22000")
+    std::string need{};  // Newer: the build that knows it ("build 22000")
 
     bool predicted() const { return foreseen != Foreseen::No; }
 };

@@ -3,6 +3,7 @@
 #include <wincodec.h>
 
 #include <algorithm>
+#include <string_view>
 
 #include "cli/Output.h"
 #include "framework/Handles.h"
@@ -10,7 +11,9 @@
 namespace cli {
 namespace {
 
-using fw::UniqueFile;
+using fw::ComRef;
+
+constexpr wchar_t kTemporaryMark[] = L".tmp-";
 
 HRESULT WritePng(const Picture& picture, IStream* stream) {
     ComRef<IWICImagingFactory> factory;
@@ -49,28 +52,60 @@ HRESULT ReadAll(IStream* stream, std::vector<std::uint8_t>& bytes) {
     return hr;
 }
 
-// ERROR_SUCCESS, or why not. A handle that takes nothing is an error, not a loop without end.
-DWORD WriteAll(HANDLE file, const std::vector<std::uint8_t>& bytes) {
-    constexpr size_t kChunk = size_t{1} << 30;
-    for (size_t done = 0; done < bytes.size();) {
-        DWORD written = 0;
-        const DWORD chunk = static_cast<DWORD>(std::min(bytes.size() - done, kChunk));
-        if (!::WriteFile(file, bytes.data() + done, chunk, &written, nullptr)) return ::GetLastError();
-        if (written == 0) return ERROR_WRITE_FAULT;
-        done += written;
-    }
-    return ERROR_SUCCESS;
-}
-
 // The whole file on disk and closed, or why not; `created` tells whether it exists now.
 DWORD WriteNewFile(const std::wstring& path, const std::vector<std::uint8_t>& bytes, bool& created) {
     // CREATE_NEW: never truncate a file that is someone else's.
-    UniqueFile file(::CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
+    fw::UniqueFile file(::CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
     created = static_cast<bool>(file);
     if (!file) return ::GetLastError();
-    if (const DWORD error = WriteAll(file.get(), bytes)) return error;
+    const std::string_view all(reinterpret_cast<const char*>(bytes.data()), bytes.size());
+    if (const DWORD error = WriteAll(file.get(), all)) return error;
     if (!::FlushFileBuffers(file.get())) return ::GetLastError();
     return ::CloseHandle(file.release()) ? ERROR_SUCCESS : ::GetLastError();
+}
+
+// Gone: no such process, or one that has exited; one that may not be opened (protected, another
+// user's) is running.
+bool HasEnded(DWORD pid) {
+    const fw::UniqueKernelObject process(::OpenProcess(SYNCHRONIZE, FALSE, pid));
+    if (!process) return ::GetLastError() == ERROR_INVALID_PARAMETER;
+    return ::WaitForSingleObject(process.get(), 0) == WAIT_OBJECT_0;
+}
+
+bool IsNumber(std::wstring_view text) {
+    return !text.empty() && std::all_of(text.begin(), text.end(), [](wchar_t c) { return c >= L'0' && c <= L'9'; });
+}
+
+// The process that wrote `file`, when it is a temporary file of `name` ("NAME.tmp-PID-N", the name
+// in any case, as the file system matches it); else 0.
+DWORD WriterOf(std::wstring_view file, std::wstring_view name) {
+    const std::wstring prefix = std::wstring(name) + kTemporaryMark;
+    const int length = static_cast<int>(prefix.size());
+    if (file.size() <= prefix.size() ||
+        ::CompareStringOrdinal(file.data(), length, prefix.data(), length, TRUE) != CSTR_EQUAL) {
+        return 0;
+    }
+    file.remove_prefix(prefix.size());
+    const std::size_t dash = file.find(L'-');
+    if (dash == std::wstring_view::npos || dash > 10 || !IsNumber(file.substr(0, dash)) || !IsNumber(file.substr(dash + 1))) {
+        return 0;
+    }
+    const unsigned long long pid = std::stoull(std::wstring(file.substr(0, dash)));
+    return pid <= MAXDWORD ? static_cast<DWORD>(pid) : 0;
+}
+
+// The temporary files of writes to `path` that were killed before their move.
+void RemoveLeftovers(const std::wstring& path) {
+    const std::wstring folder = path.substr(0, path.find_last_of(L"\\/:") + 1);  // npos + 1: none
+    WIN32_FIND_DATAW found{};
+    const fw::UniqueFind search(::FindFirstFileW((path + kTemporaryMark + L"*").c_str(), &found));
+    if (!search) return;
+    do {
+        const DWORD pid = WriterOf(found.cFileName, std::wstring_view(path).substr(folder.size()));
+        if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0 && pid != 0 && HasEnded(pid)) {
+            ::DeleteFileW((folder + found.cFileName).c_str());
+        }
+    } while (::FindNextFileW(search.get(), &found));
 }
 
 }  // namespace
@@ -81,7 +116,7 @@ std::optional<std::vector<std::uint8_t>> EncodePng(const Picture& picture, std::
         error = "cannot encode a PNG of " + std::to_string(picture.width) + "x" + std::to_string(picture.height) + " pixels";
         return std::nullopt;
     }
-    const ComScope com;
+    const fw::ComScope com;
     HRESULT hr = com.usable() ? S_OK : com.result();
     ComRef<IStream> stream;
     if (SUCCEEDED(hr)) hr = ::CreateStreamOnHGlobal(nullptr, TRUE, stream.put());
@@ -96,9 +131,10 @@ std::optional<std::vector<std::uint8_t>> EncodePng(const Picture& picture, std::
 }
 
 bool WriteFileAtomically(const std::wstring& path, const std::vector<std::uint8_t>& bytes, std::string& error) {
+    RemoveLeftovers(path);
     // Beside the target: a move within one volume replaces it in one step.
     const std::wstring temporary =
-        path + L".tmp-" + std::to_wstring(::GetCurrentProcessId()) + L"-" + std::to_wstring(::GetTickCount64());
+        path + kTemporaryMark + std::to_wstring(::GetCurrentProcessId()) + L"-" + std::to_wstring(::GetTickCount64());
     // Windows refuses to replace a read-only file, but not every system that runs us enforces it.
     const DWORD attributes = ::GetFileAttributesW(path.c_str());
     bool created = false;
@@ -112,15 +148,6 @@ bool WriteFileAtomically(const std::wstring& path, const std::vector<std::uint8_
     if (failure == ERROR_SUCCESS) return true;
     if (created) ::DeleteFileW(temporary.c_str());
     error = "cannot write " + ToUtf8(path) + ": " + SystemMessage(failure);
-    return false;
-}
-
-bool WriteBytesToStdout(const std::vector<std::uint8_t>& bytes, std::string& error) {
-    // The handle itself: no C runtime text mode to turn 0x0A into 0x0D 0x0A.
-    const HANDLE out = ::GetStdHandle(STD_OUTPUT_HANDLE);
-    const DWORD failure = out == nullptr || out == INVALID_HANDLE_VALUE ? ERROR_INVALID_HANDLE : WriteAll(out, bytes);
-    if (failure == ERROR_SUCCESS) return true;
-    error = "cannot write to standard output: " + SystemMessage(failure);
     return false;
 }
 

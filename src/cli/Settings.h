@@ -9,7 +9,6 @@
 #include <string>
 
 #include "cli/Facts.h"
-#include "cli/PngFile.h"
 #include "framework/Handles.h"
 
 namespace cli {
@@ -70,8 +69,8 @@ public:
     Value OnCurrentDesktop(HWND window);
 
 private:
-    ComScope m_com;
-    ComRef<VirtualDesktopManager> m_manager;
+    fw::ComScope m_com;
+    fw::ComRef<VirtualDesktopManager> m_manager;
     std::string m_why;  // why there is none
 };
 

@@ -21,11 +21,6 @@ std::string Describe(const WindowSelector& s) {
     return text;
 }
 
-HWND FromHandle(DWORD handle) {
-    // A 32-bit handle is sign-extended, as Windows widens handles shared with 32-bit processes.
-    return reinterpret_cast<HWND>(static_cast<LONG_PTR>(static_cast<LONG>(handle)));
-}
-
 Selection ByName(const WindowSelector& selector) {
     Selection selection;
     switch (selector.name) {
@@ -37,21 +32,26 @@ Selection ByName(const WindowSelector& selector) {
             selection.window = ::GetDesktopWindow();
             break;
         default:
-            if (selector.handle != 0 && ::IsWindow(FromHandle(selector.handle))) {
-                selection.window = FromHandle(selector.handle);
+            if (selector.handle != 0 && ::IsWindow(WindowFromHandle(selector.handle))) {
+                selection.window = WindowFromHandle(selector.handle);
             } else {
-                selection.error = "no window has the handle " + HexHandle(FromHandle(selector.handle));
+                selection.error = "no window has the handle " + HexHandle(WindowFromHandle(selector.handle));
             }
     }
     return selection;
 }
 
+// The title last and quoted, as in a watch line: it may hold anything.
 std::string MatchLine(WindowProbe& probe) {
-    return "  " + HexHandle(probe.Window()) + "  " + TerminalSafe(probe.Process()) + "  " +
-           TerminalSafe(ToUtf8(probe.ClassName())) + "  " + TerminalSafe(ToUtf8(probe.Title()), true) + "\n";
+    return "  " + LineText(ReadFields(probe, {"handle", "process", "class", "title"}));
 }
 
 }  // namespace
+
+HWND WindowFromHandle(DWORD handle) {
+    // A 32-bit handle is sign-extended, as Windows widens handles shared with 32-bit processes.
+    return reinterpret_cast<HWND>(static_cast<LONG_PTR>(static_cast<LONG>(handle)));
+}
 
 Selection SelectWindow(const WindowSelector& selector) {
     if (selector.name != WindowName::None) return ByName(selector);

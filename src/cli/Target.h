@@ -20,6 +20,8 @@ struct Selection {
     std::string matches;  // the first matches of an ambiguous selection, one a line
 };
 Selection SelectWindow(const WindowSelector& selector);
+// The window a handle on the command line names, whether or not one has it.
+HWND WindowFromHandle(DWORD handle);
 
 struct Target {
     HWND window = nullptr;

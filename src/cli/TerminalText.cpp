@@ -1,8 +1,9 @@
 #include "cli/TerminalText.h"
 
-#include <cstdint>
 #include <cstdio>
 #include <iterator>
+
+#include "cli/Output.h"
 
 namespace cli {
 namespace {
@@ -42,24 +43,6 @@ bool In(char32_t c, const Range* begin, const Range* end) {
     return false;
 }
 
-bool IsBidiControl(char32_t c) { return (c >= 0x202A && c <= 0x202E) || (c >= 0x2066 && c <= 0x2069); }
-
-// The next code point, advancing at; a byte that starts no valid sequence is U+FFFD.
-char32_t Next(std::string_view text, std::size_t& at) {
-    const auto lead = static_cast<unsigned char>(text[at++]);
-    if (lead < 0x80) return lead;
-    const int extra = lead >= 0xF0 ? 3 : lead >= 0xE0 ? 2 : lead >= 0xC0 ? 1 : -1;
-    if (extra < 0 || at + static_cast<std::size_t>(extra) > text.size()) return 0xFFFD;
-    char32_t c = lead & (0x3F >> extra);
-    for (int i = 0; i < extra; ++i) {
-        const auto byte = static_cast<unsigned char>(text[at]);
-        if ((byte & 0xC0) != 0x80) return 0xFFFD;
-        c = c << 6 | (byte & 0x3F);
-        ++at;
-    }
-    return c;
-}
-
 std::string Escape(char32_t c) {
     switch (c) {
         case '\n': return "\\n";
@@ -76,7 +59,14 @@ std::string Escape(char32_t c) {
     return text;
 }
 
-bool NeedsEscape(char32_t c) { return c < 0x20 || (c >= 0x7F && c < 0xA0) || IsBidiControl(c); }
+// The characters TerminalSafe escapes (TerminalText.h says which and why).
+constexpr Range kEscaped[] = {
+    {0x0000, 0x001F}, {0x007F, 0x009F}, {0x00AD, 0x00AD}, {0x061C, 0x061C}, {0x180E, 0x180E},
+    {0x200B, 0x200F}, {0x2028, 0x202E}, {0x2060, 0x206F}, {0xD800, 0xDFFF}, {0xFEFF, 0xFEFF},
+    {0xFFF9, 0xFFFB},
+};
+
+bool NeedsEscape(char32_t c) { return In(c, std::begin(kEscaped), std::end(kEscaped)); }
 
 }  // namespace
 
@@ -84,7 +74,7 @@ std::string TerminalSafe(std::string_view utf8, bool quoted) {
     std::string safe = quoted ? "\"" : "";
     for (std::size_t at = 0; at < utf8.size();) {
         const std::size_t start = at;
-        const char32_t c = Next(utf8, at);
+        const char32_t c = NextCodePoint(utf8, at);
         if (NeedsEscape(c)) {
             safe += Escape(c);
         } else if (c == 0xFFFD) {
@@ -102,7 +92,7 @@ std::string TerminalSafe(std::string_view utf8, bool quoted) {
 std::size_t DisplayWidth(std::string_view utf8) {
     std::size_t width = 0;
     for (std::size_t at = 0; at < utf8.size();) {
-        const char32_t c = Next(utf8, at);
+        const char32_t c = NextCodePoint(utf8, at);
         if (In(c, std::begin(kZeroWidth), std::end(kZeroWidth))) continue;
         width += In(c, std::begin(kWide), std::end(kWide)) ? 2 : 1;
     }

@@ -127,24 +127,27 @@ Facts BackdropChecks(HWND window, const Value& asked) {
 }  // namespace
 
 FrameReading VisibleFrame(HWND window) {
+    WindowProbe probe(window);
+    return VisibleFrame(probe);
+}
+
+FrameReading VisibleFrame(WindowProbe& probe) {
     FrameReading reading;
     const dwm::Attribute& bounds = *dwm::FindAttribute("extended-frame-bounds");
-    const dwm::AttributeReading frame = dwm::ReadAttribute(window, bounds);
+    const dwm::AttributeReading& frame = probe.Attribute(bounds);
     if (frame.result >= 0) {
         reading.frame = frame.value.rect;
         reading.fromDwm = true;
         return reading;
     }
     reading.dwmFailure = Informative(ReadingValue(bounds, frame, Asked::AsPart));
-    if (!::GetWindowRect(window, &reading.frame)) reading.frame = RECT{};
+    if (const RECT* rect = probe.Rect()) reading.frame = *rect;
     return reading;
 }
 
-CloakReading Cloaking(HWND window) {
-    const dwm::Attribute& cloaked = *dwm::FindAttribute("cloaked");
-    const dwm::AttributeReading reading = dwm::ReadAttribute(window, cloaked);
+CloakReading Cloaking(const dwm::AttributeReading& reading) {
     if (reading.result >= 0) return {reading.value.scalar, Unknown{}};
-    Value failure = ReadingValue(cloaked, reading, Asked::AsPart);
+    Value failure = ReadingValue(*dwm::FindAttribute("cloaked"), reading, Asked::AsPart);
     // No DWM, or one older than cloaking, cloaks nothing.
     if (std::get<Failure>(failure).predicted()) return {0, Unknown{}};
     return {std::nullopt, Informative(std::move(failure))};
@@ -166,11 +169,11 @@ void Scene::ReadOrder() {
 const Layer& Scene::LayerAt(std::size_t index) {
     std::optional<Layer>& layer = m_layers[index];
     if (!layer) {
-        const HWND window = m_order[index];
-        layer = Layer{window, {}, false};
+        WindowProbe probe(m_order[index]);
+        layer = Layer{probe.Window(), {}, false};
         // The cheap questions first: most windows of a desktop are hidden.
-        if (::IsWindowVisible(window) && !::IsIconic(window) && Cloaking(window).bits.value_or(0) == 0) {
-            layer->frame = VisibleFrame(window).frame;
+        if (probe.Visible() && !probe.Minimized() && Cloaking(probe.Cloaked()).bits.value_or(0) == 0) {
+            layer->frame = VisibleFrame(probe).frame;
             layer->covers = Area(layer->frame) > 0;
         }
     }
@@ -195,14 +198,14 @@ VirtualDesktops& Scene::Desktops() {
 
 double Sight::ShownPercent() const { return Presented() ? PercentOf(coverage.shown, coverage.frame) : 0.0; }
 
-Sight LookAt(HWND window, Scene& scene) {
+Sight LookAt(WindowProbe& probe, Scene& scene) {
     Sight sight;
-    sight.visible = ::IsWindowVisible(window) != FALSE;
-    sight.minimized = ::IsIconic(window) != FALSE;
-    sight.cloak = Cloaking(window);
-    sight.frame = VisibleFrame(window);
-    if (!::GetWindowRect(window, &sight.rect)) sight.rect = RECT{};
-    sight.covers = scene.CoversAbove(window);
+    sight.visible = probe.Visible();
+    sight.minimized = probe.Minimized();
+    sight.cloak = Cloaking(probe.Cloaked());
+    sight.frame = VisibleFrame(probe);
+    if (const RECT* rect = probe.Rect()) sight.rect = *rect;
+    sight.covers = scene.CoversAbove(probe.Window());
     std::vector<RECT> monitors, covers;
     for (const MonitorInfo& monitor : scene.Monitors()) monitors.push_back(monitor.rect);
     for (const Layer& layer : sight.covers) covers.push_back(layer.frame);
@@ -213,7 +216,7 @@ Sight LookAt(HWND window, Scene& scene) {
 Facts ExplainWindow(HWND window, Scene& scene, ProcessNames& names, bool backdrop) {
     WindowProbe probe(window, names);
     Facts facts = ReadFields(probe, {"handle", "pid", "process", "class", "title"});
-    const Sight sight = LookAt(window, scene);
+    const Sight sight = LookAt(probe, scene);
     const Coverage& c = sight.coverage;
     const Value affinity = DisplayAffinity(window);
     const LONG_PTR exStyle = ::GetWindowLongPtrW(window, GWL_EXSTYLE);

@@ -14,10 +14,12 @@
 #include "cli/Facts.h"
 #include "cli/Monitors.h"
 #include "cli/Settings.h"
+#include "dwm/Attributes.h"
 
 namespace cli {
 
 class ProcessNames;
+class WindowProbe;
 
 // A top-level window as the windows below it see it.
 struct Layer {
@@ -34,13 +36,14 @@ struct FrameReading {
     Value dwmFailure;  // when not from the DWM
 };
 FrameReading VisibleFrame(HWND window);
+FrameReading VisibleFrame(WindowProbe& probe);
 
 // The DWM_CLOAKED_* bits, or the DWM's failure (Wine's cannot tell).
 struct CloakReading {
     std::optional<DWORD> bits;
     Value failure;
 };
-CloakReading Cloaking(HWND window);
+CloakReading Cloaking(const dwm::AttributeReading& reading);
 
 // The monitors, the top-level windows in z-order and the virtual desktops, as one run sees them,
 // each read when first asked: a window's layer the first time a window below it asks.
@@ -77,7 +80,7 @@ struct Sight {
     // Per cent of the frame on a monitor and under no window, 0 when not presented.
     double ShownPercent() const;
 };
-Sight LookAt(HWND window, Scene& scene);
+Sight LookAt(WindowProbe& probe, Scene& scene);
 
 // `velmora explain`: the verdict, every reason, and the facts they come from. backdrop: tell what
 // would keep a backdrop from showing even where the window asks none.

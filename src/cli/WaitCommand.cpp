@@ -101,13 +101,11 @@ Message Settle(WaitOptions& wait) {
     return ParseInterval(wait.interval, wait.intervalMs);
 }
 
-// The events that can change what a wait looks at: created to hidden, renamed, cloaked, foreground,
-// minimized. Moves are left out, they come by the hundred: --shown, the one condition they change,
-// is looked at again each interval.
-constexpr std::pair<DWORD, DWORD> kWakingEvents[] = {
-    {EVENT_SYSTEM_FOREGROUND, EVENT_SYSTEM_FOREGROUND}, {EVENT_SYSTEM_MINIMIZESTART, EVENT_SYSTEM_MINIMIZEEND},
-    {EVENT_OBJECT_CREATE, EVENT_OBJECT_HIDE}, {EVENT_OBJECT_NAMECHANGE, EVENT_OBJECT_NAMECHANGE},
-    {0x8017, 0x8018}};  // EVENT_OBJECT_CLOAKED, EVENT_OBJECT_UNCLOAKED
+// The events that can change what a wait looks at: every kind but the moves, which come by the
+// hundred: --shown, the one condition they change, is looked at again each interval.
+constexpr WindowEventSet kWakingEvents = kAllWindowEvents & ~(EventBit(WindowEventKind::MoveSizeStart) |
+                                                              EventBit(WindowEventKind::MoveSizeEnd) |
+                                                              EventBit(WindowEventKind::Moved));
 
 // The event's arrival is what counts: it ends the loop's wait, which then looks again at once.
 void CALLBACK OnEvent(HWINEVENTHOOK, DWORD, HWND, LONG, LONG, DWORD, DWORD) {}
@@ -115,7 +113,7 @@ void CALLBACK OnEvent(HWINEVENTHOOK, DWORD, HWND, LONG, LONG, DWORD, DWORD) {}
 class Hooks {
 public:
     Hooks() {
-        for (const auto& [first, last] : kWakingEvents) {
+        for (const auto& [first, last] : HookRanges(kWakingEvents)) {
             m_hooks.emplace_back(::SetWinEventHook(first, last, nullptr, &OnEvent, 0, 0,
                                                    WINEVENT_OUTOFCONTEXT | WINEVENT_SKIPOWNPROCESS));
         }
@@ -130,13 +128,12 @@ private:
 // holds --cloaked, which it says once, so that a wait that ends is not taken for the DWM's word.
 class Cloaking {
 public:
-    std::optional<DWORD> Bits(HWND window, const WaitOptions& c) {
-        const dwm::Attribute& cloaked = *dwm::FindAttribute("cloaked");
-        const dwm::AttributeReading reading = dwm::ReadAttribute(window, cloaked);
+    std::optional<DWORD> Bits(WindowProbe& probe, const WaitOptions& c) {
+        const dwm::AttributeReading& reading = probe.Cloaked();
         if (reading.result >= 0) return reading.value.scalar;
-        const Value meaning = ReadingValue(cloaked, reading, Asked::AsPart);
+        const Value meaning = ReadingValue(*dwm::FindAttribute("cloaked"), reading, Asked::AsPart);
         if (std::get<Failure>(meaning).predicted()) return 0;
-        if (!m_said && ::IsWindow(window)) {
+        if (!m_said && ::IsWindow(probe.Window())) {
             m_said = true;
             WriteError("the DWM cannot tell whether a window is cloaked (" + ValueText(meaning) + "); " +
                        (c.cloaked ? "--cloaked cannot hold"
@@ -149,8 +146,8 @@ private:
     bool m_said = false;
 };
 
-bool HoldsAttribute(HWND window, const AttributeCondition& condition) {
-    const dwm::AttributeReading reading = dwm::ReadAttribute(window, *condition.attribute);
+bool HoldsAttribute(WindowProbe& probe, const AttributeCondition& condition) {
+    const dwm::AttributeReading& reading = probe.Attribute(*condition.attribute);
     if (reading.result < 0) return false;
     if (condition.attribute->kind != dwm::ValueKind::Cloaked || condition.value == 0) {
         return reading.value.scalar == condition.value;
@@ -159,41 +156,38 @@ bool HoldsAttribute(HWND window, const AttributeCondition& condition) {
 }
 
 // Every condition, the cheap ones first; the screen is read once a round, for every candidate.
-bool Holds(HWND window, const WaitOptions& c, Cloaking& cloaking, Scene& scene) {
-    if (c.visible && !::IsWindowVisible(window)) return false;
-    if (c.foreground && ::GetForegroundWindow() != window) return false;
+bool Holds(WindowProbe& probe, const WaitOptions& c, Cloaking& cloaking, Scene& scene) {
+    if (c.visible && !probe.Visible()) return false;
+    if (c.foreground && !probe.Foreground()) return false;
     if (c.visible || c.cloaked || c.shown) {
-        const auto bits = cloaking.Bits(window, c);
+        const auto bits = cloaking.Bits(probe, c);
         if (((c.visible || c.shown) && bits.value_or(0) != 0) || (c.cloaked && bits.value_or(0) == 0)) return false;
     }
     for (const AttributeCondition& condition : c.until) {
-        if (!HoldsAttribute(window, condition)) return false;
+        if (!HoldsAttribute(probe, condition)) return false;
     }
-    return !c.shown || LookAt(window, scene).ShownPercent() >= *c.shown;
+    return !c.shown || LookAt(probe, scene).ShownPercent() >= *c.shown;
 }
 
-HWND FromHandle(DWORD handle) { return reinterpret_cast<HWND>(static_cast<LONG_PTR>(static_cast<LONG>(handle))); }
-
 // The windows the selection names now, topmost first.
-std::vector<HWND> Candidates(const WindowSelector& s) {
+std::vector<WindowProbe> Candidates(const WindowSelector& s, ProcessNames& names) {
+    const auto one = [&](HWND window) { return std::vector<WindowProbe>{WindowProbe(window, names)}; };
     switch (s.name) {
-        case WindowName::Handle: {
-            const HWND window = FromHandle(s.handle);
-            return ::IsWindow(window) ? std::vector<HWND>{window} : std::vector<HWND>{};
-        }
+        case WindowName::Handle:
+            if (const HWND window = WindowFromHandle(s.handle); ::IsWindow(window)) return one(window);
+            return {};
         case WindowName::Foreground:
-            if (const HWND window = ::GetForegroundWindow()) return {window};
+            if (const HWND window = ::GetForegroundWindow()) return one(window);
             return {};
         case WindowName::Desktop:
-            return {::GetDesktopWindow()};
+            return one(::GetDesktopWindow());
         case WindowName::None:
             break;
     }
-    std::vector<HWND> matches;
-    ProcessNames names;
+    std::vector<WindowProbe> matches;
     for (HWND window : TopLevelWindows()) {
         WindowProbe probe(window, names);
-        if (probe.Matches(s)) matches.push_back(window);
+        if (probe.Matches(s)) matches.push_back(std::move(probe));
     }
     return matches;
 }
@@ -210,12 +204,11 @@ std::string Conditions(const WaitOptions& c) {
     return text.empty() ? "there" : text;
 }
 
-int Show(HWND window, bool json, int status) {
-    ProcessNames names;
-    WindowProbe probe(window, names);
+// The window as `velmora windows` shows it: what the conditions saw of it, and the rest read now.
+int Show(WindowProbe& probe, bool json, int status) {
     const std::vector<const WindowField*> fields = DefaultWindowFields();
     Facts row = ReadFields(probe, fields);
-    if (HasClosed(window)) return FinishClosed({}, json, window);
+    if (HasClosed(probe.Window())) return FinishClosed({}, json, probe.Window());
     if (json) {
         WriteOut(DocumentJson(row));
     } else {
@@ -229,8 +222,8 @@ int Show(HWND window, bool json, int status) {
 int RunWait(const WaitOptions& command) {
     const WindowSelector& selector = command.window;
     const bool byHandle = selector.name == WindowName::Handle;
-    if (byHandle && !::IsWindow(FromHandle(selector.handle)) && !command.gone) {
-        WriteError("no window has the handle " + HexHandle(FromHandle(selector.handle)));
+    if (byHandle && !::IsWindow(WindowFromHandle(selector.handle)) && !command.gone) {
+        WriteError("no window has the handle " + HexHandle(WindowFromHandle(selector.handle)));
         return kExitNoWindow;
     }
     StopSignal stop;
@@ -239,29 +232,31 @@ int RunWait(const WaitOptions& command) {
     // No time-out: a limit no wait reaches.
     const bool timed = command.timeoutSeconds.has_value();
     const ULONGLONG limit = timed ? static_cast<ULONGLONG>(std::llround(*command.timeoutSeconds * 1000.0)) : ~0ull;
-    HWND lastSeen = nullptr;
     Cloaking cloaking;
     for (;;) {
-        const std::vector<HWND> candidates = Candidates(selector);
+        ProcessNames names;
+        std::vector<WindowProbe> candidates = Candidates(selector, names);
         if (command.gone && candidates.empty()) return FinishOutput(kExitOk);
         if (!command.gone) {
             Scene scene;
-            for (HWND window : candidates) {
-                if (Holds(window, command, cloaking, scene)) return Show(window, command.json, kExitOk);
+            for (WindowProbe& probe : candidates) {
+                if (Holds(probe, command, cloaking, scene)) return Show(probe, command.json, kExitOk);
             }
         }
         if (byHandle && candidates.empty()) {
-            WriteError("the window " + HexHandle(FromHandle(selector.handle)) + " has closed before it was " + Conditions(command));
+            WriteError("the window " + HexHandle(WindowFromHandle(selector.handle)) + " has closed before it was " +
+                       Conditions(command));
             return kExitNoWindow;
         }
-        lastSeen = candidates.empty() ? nullptr : candidates.front();
         const ULONGLONG elapsed = ::GetTickCount64() - start;
         if (timed && elapsed >= limit) {
-            const std::string what = lastSeen != nullptr ? "; last seen:" : "; no window matched";
+            const std::string what = !candidates.empty() ? "; last seen:" : "; no window matched";
             char seconds[32];
             std::snprintf(seconds, sizeof seconds, "%.1f", static_cast<double>(limit) / 1000.0);
             WriteError(std::string("timed out after ") + seconds + " s waiting for the window to be " + Conditions(command) + what);
-            if (lastSeen != nullptr && ::IsWindow(lastSeen)) return Show(lastSeen, command.json, kExitTimedOut);
+            if (!candidates.empty() && ::IsWindow(candidates.front().Window())) {
+                return Show(candidates.front(), command.json, kExitTimedOut);
+            }
             return kExitTimedOut;
         }
         const DWORD wait = static_cast<DWORD>(std::min<ULONGLONG>(command.intervalMs, limit - elapsed));

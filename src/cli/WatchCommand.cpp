@@ -155,24 +155,19 @@ Watched ReadWatched(HWND window, ProcessNames& names) {
     for (const Fact& fact : ReadFields(probe, {"title", "visible", "minimized", "rect"})) watched.values.emplace_back(fact.key, fact.value);
     for (const dwm::Attribute& attribute : dwm::Attributes()) {
         if (!dwm::CanGet(attribute)) continue;
-        watched.values.emplace_back(attribute.name,
-                                    ReadingValue(attribute, dwm::ReadAttribute(window, attribute), Asked::AsPart));
+        watched.values.emplace_back(attribute.name, ReadingValue(attribute, probe.Attribute(attribute), Asked::AsPart));
     }
     return watched;
 }
 
-// `closed`: the window had closed as its facts were read, so some of them may be missing.
+// `closed`: the window had closed as its facts were read, so some of them may be missing. The
+// title goes last: in text it may hold anything.
 Facts WindowLine(const char* event, const WindowState& state, ProcessNames& names, bool closed = false) {
-    const std::string& process = names.Name(state.pid);
-    Facts line{{"time", Word{Timestamp()}},
-               {"event", Word{event}},
-               {"handle", Handle{state.handle}},
-               {"pid", Integer{state.pid}},
-               {"process", process.empty() ? Value{Unknown{}} : Value{Untrusted{process}}},
-               {"class", Untrusted{ToUtf8(state.className)}},
-               {"rect", Rect{state.rect}}};
+    WindowProbe probe(state, names);
+    Facts line{{"time", Word{Timestamp()}}, {"event", Word{event}}};
+    for (Fact& fact : ReadFields(probe, {"handle", "pid", "process", "class", "rect"})) line.push_back(std::move(fact));
     if (closed) line.push_back({"closed", Mark{"closed"}});
-    line.push_back({"title", Untrusted{ToUtf8(state.title), true}});
+    line.push_back(std::move(ReadFields(probe, {"title"}).front()));
     return line;
 }
 
@@ -180,9 +175,15 @@ Facts WindowLine(const char* event, const WindowState& state, ProcessNames& name
 std::function<bool(const WindowState&)> Filter(const WindowSelector& s, ProcessNames& names) {
     if (!s.title && !s.className && !s.pid && !s.process) return {};
     return [&s, &names](const WindowState& state) {
-        WindowProbe probe(state.handle, state.pid, state.className, state.title, names);
+        WindowProbe probe(state, names);
         return probe.Matches(s);
     };
+}
+
+// Only where someone reads the stream as it comes.
+bool IsConsole(HANDLE stream) {
+    DWORD mode = 0;
+    return ::GetConsoleMode(stream, &mode) != FALSE;
 }
 
 // The lines still to write, and how many a --count allows.
@@ -218,13 +219,6 @@ int RunWatch(const WatchOptions& command) {
         }
         only = selection.window;
     }
-    std::deque<WatchEvent> events;
-    StopSignal ctrlC;
-    WatchWindow window(&events);
-    if (!window || ctrlC.Event() == nullptr) {
-        WriteError("cannot create the window that receives DWM notifications");
-        return kExitFailed;
-    }
     ProcessNames names;
     std::optional<WindowTracker> tracker;
     Lines lines(command);
@@ -237,9 +231,19 @@ int RunWatch(const WatchOptions& command) {
         tracker.emplace(std::move(options));
         // The state first, so that a reader can follow it from the changes alone.
         for (const WindowState& state : tracker->Start()) lines.Add(WindowLine("snapshot", state, names), false);
+        // Gone before the hooks were there to see it go: nothing would ever end the watch.
+        if (only != nullptr && HasClosed(only)) return FinishClosed({}, command.json, only);
     }
     Watched watched = only != nullptr ? ReadWatched(only, names) : Watched{};
-    if (!command.json) WriteErrorText("watching; Ctrl+C stops\n");
+    // Last, so that once it is there (a test looks for it) every change is one the watch will see.
+    std::deque<WatchEvent> events;
+    StopSignal ctrlC;
+    WatchWindow window(&events);
+    if (!window || ctrlC.Event() == nullptr) {
+        WriteError("cannot create the window that receives DWM notifications");
+        return kExitFailed;
+    }
+    if (!command.json && IsConsole(::GetStdHandle(STD_OUTPUT_HANDLE))) WriteErrorText("watching; Ctrl+C stops\n");
     const ULONGLONG start = ::GetTickCount64();
     const ULONGLONG limit = command.seconds ? static_cast<ULONGLONG>(*command.seconds * 1000.0) : 0;
     ULONGLONG nextRead = start + command.intervalMs;
@@ -262,6 +266,10 @@ int RunWatch(const WatchOptions& command) {
             lines.Add(WindowLine(WindowEventName(event.kind), event.state, names, closed));
             ended = ended || (only != nullptr && event.kind == WindowEventKind::Destroyed);
             reread = reread || only != nullptr;
+        }
+        // Mostly while the output was blocked: what went by unread is not there to tell, only to count.
+        if (const unsigned missed = tracker->TakeMissed()) {
+            lines.Add({{"time", Word{Timestamp()}}, {"event", Word{"dropped"}}, {"count", Integer{missed}}}, false);
         }
         if (!reread || ended || HasClosed(only)) continue;
         // Attributes raise no event: read again on the window's events and on the interval.

@@ -5,46 +5,12 @@
 #include "cli/WindowEvents.h"
 
 #include <algorithm>
-#include <iterator>
-
-#include "cli/WindowFields.h"
-#include "dwm/DwmCalls.h"
 
 namespace cli {
 namespace {
 
-// Newer than the SDK headers at the project's _WIN32_WINNT.
-constexpr DWORD kEventObjectCloaked = 0x8017;
-constexpr DWORD kEventObjectUncloaked = 0x8018;
-constexpr DWORD kCloakedAttribute = 14;  // DWMWA_CLOAKED
-
-constexpr WindowEventRow kRows[] = {
-    {WindowEventKind::Created, "created", EVENT_OBJECT_CREATE},
-    {WindowEventKind::Destroyed, "destroyed", EVENT_OBJECT_DESTROY},
-    {WindowEventKind::Shown, "shown", EVENT_OBJECT_SHOW},
-    {WindowEventKind::Hidden, "hidden", EVENT_OBJECT_HIDE},
-    {WindowEventKind::Cloaked, "cloaked", kEventObjectCloaked},
-    {WindowEventKind::Uncloaked, "uncloaked", kEventObjectUncloaked},
-    {WindowEventKind::Foreground, "foreground", EVENT_SYSTEM_FOREGROUND},
-    {WindowEventKind::Minimized, "minimized", EVENT_SYSTEM_MINIMIZESTART},
-    {WindowEventKind::Restored, "restored", EVENT_SYSTEM_MINIMIZEEND},
-    {WindowEventKind::MoveSizeStart, "move-size-start", EVENT_SYSTEM_MOVESIZESTART},
-    {WindowEventKind::MoveSizeEnd, "move-size-end", EVENT_SYSTEM_MOVESIZEEND},
-    {WindowEventKind::Moved, "moved", EVENT_OBJECT_LOCATIONCHANGE},
-    {WindowEventKind::Renamed, "renamed", EVENT_OBJECT_NAMECHANGE},
-};
-
-// WindowEventName reads the row at the kind's index.
-constexpr bool InKindOrder() {
-    for (size_t i = 0; i < std::size(kRows); ++i) {
-        if (static_cast<size_t>(kRows[i].kind) != i) return false;
-    }
-    return true;
-}
-static_assert(InKindOrder() && std::size(kRows) == static_cast<size_t>(WindowEventKind::Renamed) + 1);
-
 const WindowEventRow* RowOf(DWORD winEvent) {
-    for (const WindowEventRow& row : kRows) {
+    for (const WindowEventRow& row : kWindowEventRows) {
         if (row.winEvent == winEvent) return &row;
     }
     return nullptr;
@@ -93,19 +59,6 @@ struct HookOwner {
 };
 thread_local std::vector<HookOwner> t_hookOwners;
 
-std::wstring TitleOf(HWND window) {
-    const int length = ::GetWindowTextLengthW(window);
-    if (length <= 0) return {};
-    std::wstring title(static_cast<size_t>(length) + 1, L'\0');
-    title.resize(static_cast<size_t>(std::max(0, ::GetWindowTextW(window, title.data(), length + 1))));
-    return title;
-}
-
-std::wstring ClassOf(HWND window) {
-    wchar_t name[257] = {};  // class names are at most 256 characters
-    return std::wstring(name, static_cast<size_t>(std::max(0, ::GetClassNameW(window, name, 257))));
-}
-
 // What the enumeration would list: message-only windows have a root of their own too, but
 // another parent than the desktop.
 bool IsTopLevel(HWND window) {
@@ -114,12 +67,10 @@ bool IsTopLevel(HWND window) {
 
 }  // namespace
 
-std::span<const WindowEventRow> WindowEventRows() { return kRows; }
-
-const char* WindowEventName(WindowEventKind kind) { return kRows[static_cast<size_t>(kind)].name; }
+const char* WindowEventName(WindowEventKind kind) { return kWindowEventRows[static_cast<size_t>(kind)].name; }
 
 std::optional<WindowEventKind> FindWindowEventKind(std::string_view name) {
-    for (const WindowEventRow& row : kRows) {
+    for (const WindowEventRow& row : kWindowEventRows) {
         if (name == row.name) return row.kind;
     }
     return std::nullopt;
@@ -127,13 +78,13 @@ std::optional<WindowEventKind> FindWindowEventKind(std::string_view name) {
 
 std::string WindowEventNames(std::string_view separator) {
     std::string names;
-    for (const WindowEventRow& row : kRows) names.append(names.empty() ? "" : separator).append(row.name);
+    for (const WindowEventRow& row : kWindowEventRows) names.append(names.empty() ? "" : separator).append(row.name);
     return names;
 }
 
 std::vector<std::pair<DWORD, DWORD>> HookRanges(WindowEventSet kinds) {
     std::vector<DWORD> ids;
-    for (const WindowEventRow& row : kRows) {
+    for (const WindowEventRow& row : kWindowEventRows) {
         if (kinds & EventBit(row.kind)) ids.push_back(row.winEvent);
     }
     std::sort(ids.begin(), ids.end());
@@ -191,10 +142,13 @@ void CALLBACK WindowTracker::OnWinEvent(HWINEVENTHOOK hook, DWORD winEvent, HWND
             if (tracker->m_raised.size() < kMaxRaised) {
                 // Read now, not at the next Poll: a window that lives a moment may be gone by then.
                 std::optional<Reading> early;
-                if (winEvent == EVENT_OBJECT_CREATE) early = tracker->EarlyReading(window);
-                tracker->m_raised.push_back({window, winEvent, ::GetTickCount64(), std::move(early)});
+                const bool creation = winEvent == EVENT_OBJECT_CREATE;
+                if (creation) early = tracker->EarlyReading(window);
+                const bool goneUnread = creation && !early && !tracker->m_options.only && !::IsWindow(window);
+                tracker->m_raised.push_back({window, winEvent, ::GetTickCount64(), std::move(early), goneUnread});
             } else {
                 tracker->m_overflowed = true;
+                ++tracker->m_missed;
             }
             return;
         }
@@ -208,24 +162,9 @@ bool WindowTracker::Matches(const WindowState& state) const {
 }
 
 WindowTracker::Reading WindowTracker::Read(HWND window, const WindowState* known) const {
-    Reading r{{}, false};
-    WindowState& s = r.state;
-    s.handle = window;
     // A handle's process and class never change: a known window is not asked again.
-    if (known != nullptr) {
-        s.pid = known->pid, s.className = known->className;
-    } else {
-        ::GetWindowThreadProcessId(window, &s.pid);
-        s.className = ClassOf(window);
-    }
-    s.title = TitleOf(window);
-    s.visible = ::IsWindowVisible(window) != FALSE;
-    s.minimized = ::IsIconic(window) != FALSE;
-    s.foreground = window == ::GetForegroundWindow();
-    ::GetWindowRect(window, &s.rect);
-    if (m_readCloaked && FAILED(::GetWindowAttributeValue(window, kCloakedAttribute, &s.cloaked, sizeof s.cloaked))) {
-        s.cloaked = 0;
-    }
+    WindowProbe probe = known != nullptr ? WindowProbe(window, known->pid, known->className) : WindowProbe(window);
+    Reading r{probe.State(m_readCloaked), false};
     // Asked last: if the window is gone now, some of the answers above came from no window.
     r.closed = !::IsWindow(window);
     return r;
@@ -249,6 +188,7 @@ std::vector<WindowState> WindowTracker::Start() {
     m_recent.clear();
     m_raised.clear();
     m_overflowed = false;
+    m_missed = 0;
     m_foreground = ::GetForegroundWindow();
     const std::vector<HWND> windows = m_options.only != nullptr ? std::vector<HWND>{m_options.only} : TopLevelWindows();
     std::vector<WindowState> snapshot;
@@ -308,6 +248,11 @@ void WindowTracker::Handle(const Raised& raised, Events& out) {
     // by what was read of it as its creation was reported.
     if (!IsTopLevel(raised.window)) {
         if (raised.early && m_known.count(raised.window) == 0) Appeared(*raised.early, row->kind, raised.tick, out);
+        // Came and went before anything could read it: not a word in the stream but this count.
+        const auto told = [&](const auto& recent) { return recent.second == raised.window; };
+        if (raised.goneUnread && m_known.count(raised.window) == 0 && std::none_of(m_recent.begin(), m_recent.end(), told)) {
+            ++m_missed;
+        }
         return;
     }
     if (row->kind == WindowEventKind::Foreground) NoteForeground(raised.window);
@@ -372,6 +317,9 @@ void WindowTracker::Appeared(Reading reading, std::optional<WindowEventKind> rep
         if (reported && IsAct(*reported)) Emit(*reported, known.state, true, tick, reading.closed, out);
     }
     const HWND window = known.state.handle;
+    // Kept a while after they have gone too: a late report of their creation is no loss.
+    std::erase_if(m_recent, [&](const auto& entry) { return entry.first + 2 * m_options.intervalMs < tick; });
+    m_recent.emplace_back(tick, window);
     // Gone already: its close goes out now, as nothing will report it later, after those of the
     // windows that came before it and have gone too.
     if (reading.closed || !::IsWindow(window)) {
@@ -381,10 +329,6 @@ void WindowTracker::Appeared(Reading reading, std::optional<WindowEventKind> rep
         if (known.matched) Emit(WindowEventKind::Destroyed, known.state, false, tick, true, out);
         return;
     }
-    std::erase_if(m_recent, [&](const auto& entry) {
-        return entry.first + 2 * m_options.intervalMs < tick || m_known.count(entry.second) == 0;
-    });
-    m_recent.emplace_back(tick, window);
     m_known.emplace(window, std::move(known));
 }
 

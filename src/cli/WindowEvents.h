@@ -5,14 +5,15 @@
 #include <windows.h>
 
 #include <functional>
+#include <iterator>
 #include <optional>
-#include <span>
 #include <string>
 #include <string_view>
 #include <unordered_map>
 #include <utility>
 #include <vector>
 
+#include "cli/WindowFields.h"
 #include "framework/Handles.h"
 
 namespace cli {
@@ -22,13 +23,39 @@ enum class WindowEventKind {
     MoveSizeStart, MoveSizeEnd, Moved, Renamed
 };
 
-// One row per kind: the name the tool prints and accepts, and the WinEvent that reports it.
+// One row per kind, in the enum's order: the name the tool prints and accepts, and the WinEvent
+// that reports it. A new kind is its enumerator and its row; everything else counts the rows.
 struct WindowEventRow {
     WindowEventKind kind;
     const char* name;
     DWORD winEvent;
 };
-std::span<const WindowEventRow> WindowEventRows();
+inline constexpr WindowEventRow kWindowEventRows[] = {
+    {WindowEventKind::Created, "created", EVENT_OBJECT_CREATE},
+    {WindowEventKind::Destroyed, "destroyed", EVENT_OBJECT_DESTROY},
+    {WindowEventKind::Shown, "shown", EVENT_OBJECT_SHOW},
+    {WindowEventKind::Hidden, "hidden", EVENT_OBJECT_HIDE},
+    // EVENT_OBJECT_CLOAKED and UNCLOAKED: the SDK names them from Windows 8 on, newer than our headers' target.
+    {WindowEventKind::Cloaked, "cloaked", 0x8017},
+    {WindowEventKind::Uncloaked, "uncloaked", 0x8018},
+    {WindowEventKind::Foreground, "foreground", EVENT_SYSTEM_FOREGROUND},
+    {WindowEventKind::Minimized, "minimized", EVENT_SYSTEM_MINIMIZESTART},
+    {WindowEventKind::Restored, "restored", EVENT_SYSTEM_MINIMIZEEND},
+    {WindowEventKind::MoveSizeStart, "move-size-start", EVENT_SYSTEM_MOVESIZESTART},
+    {WindowEventKind::MoveSizeEnd, "move-size-end", EVENT_SYSTEM_MOVESIZEEND},
+    {WindowEventKind::Moved, "moved", EVENT_OBJECT_LOCATIONCHANGE},
+    {WindowEventKind::Renamed, "renamed", EVENT_OBJECT_NAMECHANGE},
+};
+
+// WindowEventName reads the row at the kind's index.
+constexpr bool RowsInKindOrder() {
+    for (size_t i = 0; i < std::size(kWindowEventRows); ++i) {
+        if (static_cast<size_t>(kWindowEventRows[i].kind) != i) return false;
+    }
+    return true;
+}
+static_assert(RowsInKindOrder(), "kWindowEventRows: one row per kind, in the enum's order");
+
 const char* WindowEventName(WindowEventKind kind);
 std::optional<WindowEventKind> FindWindowEventKind(std::string_view name);
 // Every name in the table's order, joined by the separator: for help texts and usage errors.
@@ -37,20 +64,12 @@ std::string WindowEventNames(std::string_view separator = ", ");
 // A set of kinds, a bit per kind.
 using WindowEventSet = unsigned;
 constexpr WindowEventSet EventBit(WindowEventKind kind) { return 1u << static_cast<unsigned>(kind); }
-constexpr WindowEventSet kAllWindowEvents = (EventBit(WindowEventKind::Renamed) << 1) - 1;
+constexpr WindowEventSet kAllWindowEvents = (WindowEventSet{1} << std::size(kWindowEventRows)) - 1;
+static_assert(std::size(kWindowEventRows) < sizeof(WindowEventSet) * 8, "WindowEventSet: a bit per kind");
 
 // The inclusive WinEvent id ranges that cover exactly the set's events, fewest first-to-last:
 // neighbouring ids share one hook, a gap costs another rather than admitting foreign events.
 std::vector<std::pair<DWORD, DWORD>> HookRanges(WindowEventSet kinds);
-
-struct WindowState {
-    HWND handle = nullptr;
-    DWORD pid = 0;
-    std::wstring className, title;
-    bool visible = false, minimized = false, foreground = false;
-    DWORD cloaked = 0;  // DWM_CLOAKED_* bits; 0 when the DWM cannot tell or nobody asked
-    RECT rect{};
-};
 
 struct WindowEvent {
     WindowEventKind kind;
@@ -73,12 +92,7 @@ struct WindowTrackerOptions {
     bool filterReadsCloaked = false;  // the filter looks at `cloaked`, so it is read for it
 };
 
-struct WinEventHookTraits {
-    using Handle = HWINEVENTHOOK;
-    static constexpr HWINEVENTHOOK Invalid() { return nullptr; }
-    static void Close(HWINEVENTHOOK hook) { ::UnhookWinEvent(hook); }
-};
-using UniqueWinEventHook = fw::UniqueHandle<WinEventHookTraits>;
+using fw::UniqueWinEventHook;
 
 // Hooks run on the thread that calls Start, through its message queue: Start, Poll and the
 // destructor belong to that thread, whose loop dispatches messages and then calls Poll, at the
@@ -95,6 +109,10 @@ public:
     std::vector<WindowState> Start();
     std::vector<WindowEvent> Poll();
     DWORD NextWakeMs() const;
+    // How many reports were lost since the last call, which the events cannot show: WinEvents
+    // dropped for want of room, and windows reported created that had closed before they could
+    // be read (top-level or not: a closed window cannot tell).
+    unsigned TakeMissed() { return std::exchange(m_missed, 0u); }
 
 private:
     struct Reading {
@@ -107,6 +125,7 @@ private:
         ULONGLONG tick;
         // A new window read as its creation was reported: what is left of one that closes before Poll.
         std::optional<Reading> early;
+        bool goneUnread;  // a creation reported after the window had closed, and nothing read of it
     };
     struct Known {
         WindowState state;
@@ -146,12 +165,14 @@ private:
     std::vector<UniqueWinEventHook> m_hooks;
     std::vector<Raised> m_raised;
     bool m_overflowed = false;  // the queue was full and dropped WinEvents: reconcile at once
+    unsigned m_missed = 0;
     std::unordered_map<HWND, Known> m_known;  // every top-level window seen, matching or not
     HWND m_foreground = nullptr;
     ULONGLONG m_nextReconcile = 0;
     ULONGLONG m_appeared = 0;  // windows that have appeared so far
-    // Windows that appeared in the last two intervals, in order: the ones whose closes a window
-    // found closed at its first reading may follow unreported.
+    // Windows that appeared in the last two intervals, in order, gone or not: the ones whose
+    // closes a window found closed at its first reading may follow unreported, and whose late
+    // creation reports are no loss.
     std::vector<std::pair<ULONGLONG, HWND>> m_recent;
 };
 

@@ -23,10 +23,24 @@ BOOL CALLBACK CollectWindow(HWND window, LPARAM lParam) {
     }
 }
 
-std::wstring WindowText(HWND window) {
-    wchar_t text[1024];
-    const int length = ::GetWindowTextW(window, text, static_cast<int>(std::size(text)));
-    return std::wstring(text, length > 0 ? static_cast<size_t>(length) : 0);
+// The length first, then the text; asked again with more room when the text filled it, since it
+// may have grown in between and been cut.
+std::wstring WindowTitle(HWND window) {
+    std::wstring title;
+    for (int room = ::GetWindowTextLengthW(window) + 2;; room *= 2) {
+        title.resize(static_cast<size_t>(room));
+        const int length = ::GetWindowTextW(window, title.data(), room);
+        if (length < room - 1 || room > (1 << 28)) {
+            title.resize(static_cast<size_t>(std::max(0, length)));
+            return title;
+        }
+    }
+}
+
+std::wstring WindowClassName(HWND window) {
+    wchar_t name[257];  // class names are at most 256 characters
+    const int length = ::GetClassNameW(window, name, static_cast<int>(std::size(name)));
+    return std::wstring(name, static_cast<size_t>(std::max(0, length)));
 }
 
 std::wstring Lower(std::wstring text) {
@@ -36,15 +50,14 @@ std::wstring Lower(std::wstring text) {
 
 bool SameName(const std::wstring& name, const std::string& wanted) { return Lower(name) == Lower(ToWide(wanted)); }
 
-Value Attribute(HWND window, const char* name) {
+Value AttributeField(WindowProbe& p, const char* name) {
     const dwm::Attribute& attribute = *dwm::FindAttribute(name);
-    return ReadingValue(attribute, dwm::ReadAttribute(window, attribute), Asked::AsPart);
+    return ReadingValue(attribute, p.Attribute(attribute), Asked::AsPart);
 }
 
 Value ReadRect(WindowProbe& p) {
-    RECT rect{};
-    if (!::GetWindowRect(p.Window(), &rect)) return Unknown{};
-    return Rect{rect};
+    if (const RECT* rect = p.Rect()) return Rect{*rect};
+    return Unknown{};
 }
 
 constexpr WindowField kFields[] = {
@@ -57,12 +70,11 @@ constexpr WindowField kFields[] = {
      }},
     {"class", "the window class", [](WindowProbe& p) -> Value { return Untrusted{ToUtf8(p.ClassName())}; }},
     {"visible", "WS_VISIBLE", [](WindowProbe& p) -> Value { return YesNo{p.Visible()}; }},
-    {"minimized", "iconic", [](WindowProbe& p) -> Value { return YesNo{::IsIconic(p.Window()) != FALSE}; }},
-    {"cloaked", "hidden by the DWM: no, app, shell, inherited",
-     [](WindowProbe& p) { return Attribute(p.Window(), "cloaked"); }},
+    {"minimized", "iconic", [](WindowProbe& p) -> Value { return YesNo{p.Minimized()}; }},
+    {"cloaked", "hidden by the DWM: no, app, shell, inherited", [](WindowProbe& p) { return AttributeField(p, "cloaked"); }},
     {"rect", "the window rectangle", &ReadRect},
     {"frame", "the extended frame bounds: the window as seen, without invisible borders",
-     [](WindowProbe& p) { return Attribute(p.Window(), "extended-frame-bounds"); }},
+     [](WindowProbe& p) { return AttributeField(p, "extended-frame-bounds"); }},
     {"dpi", "the window's DPI", [](WindowProbe& p) -> Value { return Integer{WindowDpi(p.Window())}; }},
     {"title", "the window title", [](WindowProbe& p) -> Value { return Untrusted{ToUtf8(p.Title()), true}; }},
     {"desktop", "the id of its virtual desktop",
@@ -70,7 +82,7 @@ constexpr WindowField kFields[] = {
     {"affinity", "display affinity: none, monitor, exclude-from-capture", [](WindowProbe& p) { return DisplayAffinity(p.Window()); },
      false},
     {"shown", "per cent of its visible frame on a monitor and under no window",
-     [](WindowProbe& p) -> Value { return Percent{LookAt(p.Window(), p.TheScene()).ShownPercent()}; }, false},
+     [](WindowProbe& p) -> Value { return Percent{LookAt(p, p.TheScene()).ShownPercent()}; }, false},
 };
 
 }  // namespace
@@ -90,6 +102,10 @@ const std::string& ProcessNames::Name(DWORD pid) {
     return m_names.emplace(pid, std::move(name)).first->second;
 }
 
+WindowProbe::WindowProbe(const WindowState& s, ProcessNames& names)
+    : m_window(s.handle), m_names(&names), m_pid(s.pid), m_title(s.title), m_className(s.className),
+      m_visible(s.visible), m_minimized(s.minimized), m_foreground(s.foreground), m_hasRect(true), m_rect(s.rect) {}
+
 DWORD WindowProbe::Pid() {
     if (!m_pid) {
         DWORD pid = 0;
@@ -99,19 +115,18 @@ DWORD WindowProbe::Pid() {
     return *m_pid;
 }
 
-const std::string& WindowProbe::Process() { return m_names.Name(Pid()); }
+const std::string& WindowProbe::Process() {
+    if (!m_process) m_process = m_names != nullptr ? m_names->Name(Pid()) : ProcessNames().Name(Pid());
+    return *m_process;
+}
 
 const std::wstring& WindowProbe::Title() {
-    if (!m_title) m_title = WindowText(m_window);
+    if (!m_title) m_title = WindowTitle(m_window);
     return *m_title;
 }
 
 const std::wstring& WindowProbe::ClassName() {
-    if (!m_className) {
-        wchar_t text[257];
-        const int length = ::GetClassNameW(m_window, text, static_cast<int>(std::size(text)));
-        m_className = std::wstring(text, length > 0 ? static_cast<size_t>(length) : 0);
-    }
+    if (!m_className) m_className = WindowClassName(m_window);
     return *m_className;
 }
 
@@ -123,6 +138,41 @@ bool WindowProbe::Visible() {
 Scene& WindowProbe::TheScene() {
     if (!m_scene) m_scene = std::make_shared<Scene>();
     return *m_scene;
+}
+
+bool WindowProbe::Minimized() {
+    if (!m_minimized) m_minimized = ::IsIconic(m_window) != FALSE;
+    return *m_minimized;
+}
+
+bool WindowProbe::Foreground() {
+    if (!m_foreground) m_foreground = ::GetForegroundWindow() == m_window;
+    return *m_foreground;
+}
+
+const RECT* WindowProbe::Rect() {
+    if (!m_hasRect) m_hasRect = ::GetWindowRect(m_window, &m_rect) != FALSE;
+    return *m_hasRect ? &m_rect : nullptr;
+}
+
+const dwm::AttributeReading& WindowProbe::Attribute(const dwm::Attribute& attribute) {
+    const auto known = m_attributes.find(&attribute);
+    if (known != m_attributes.end()) return known->second;
+    return m_attributes.emplace(&attribute, dwm::ReadAttribute(m_window, attribute)).first->second;
+}
+
+const dwm::AttributeReading& WindowProbe::Cloaked() {
+    static const dwm::Attribute& cloaked = *dwm::FindAttribute("cloaked");
+    return Attribute(cloaked);
+}
+
+DWORD WindowProbe::CloakedBits() { return Cloaked().result >= 0 ? Cloaked().value.scalar : 0; }
+
+WindowState WindowProbe::State(bool withCloaked) {
+    WindowState state{m_window, Pid(), ClassName(), Title(), Visible(), Minimized(), Foreground(), 0, {}};
+    if (const RECT* rect = Rect()) state.rect = *rect;
+    if (withCloaked) state.cloaked = CloakedBits();
+    return state;
 }
 
 bool WindowProbe::IsListed() { return Visible() && !Title().empty(); }

@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "cli/Facts.h"
+#include "dwm/Attributes.h"
 
 namespace cli {
 
@@ -30,19 +31,47 @@ private:
     std::map<DWORD, std::string> m_names;
 };
 
+// A window's own state as one reading found it: what the event tracker keeps and compares, and
+// what a probe made from it does not ask again.
+struct WindowState {
+    HWND handle = nullptr;
+    DWORD pid = 0;
+    std::wstring className, title;
+    bool visible = false, minimized = false, foreground = false;
+    DWORD cloaked = 0;  // DWM_CLOAKED_* bits; 0 when the DWM cannot tell or nobody asked
+    RECT rect{};
+};
+
+// The one way velmora reads a window: each fact asked of the system at most once per probe, the
+// DWM's attributes through the attribute table.
 class WindowProbe {
 public:
-    WindowProbe(HWND window, ProcessNames& names) : m_window(window), m_names(names) {}
-    // A window whose facts were read already (the event tracker's): those are not asked again.
-    WindowProbe(HWND window, DWORD pid, std::wstring className, std::wstring title, ProcessNames& names)
-        : m_window(window), m_names(names), m_pid(pid), m_title(std::move(title)), m_className(std::move(className)) {}
+    WindowProbe(HWND window, ProcessNames& names) : m_window(window), m_names(&names) {}
+    // Process names asked without a shared cache.
+    explicit WindowProbe(HWND window) : m_window(window) {}
+    // A window whose process and class were read before: for a handle they never change.
+    WindowProbe(HWND window, DWORD pid, std::wstring className)
+        : m_window(window), m_pid(pid), m_className(std::move(className)) {}
+    // All that a state holds is taken as read; its cloaked bits only where the tracker asked them.
+    WindowProbe(const WindowState& state, ProcessNames& names);
 
     HWND Window() const { return m_window; }
     DWORD Pid();
     const std::string& Process();
+    // Whole, however long; class names are at most 256 characters.
     const std::wstring& Title();
     const std::wstring& ClassName();
     bool Visible();
+    bool Minimized();
+    bool Foreground();
+    // Null when the window could not tell (it has closed).
+    const RECT* Rect();
+    const dwm::AttributeReading& Attribute(const dwm::Attribute& attribute);
+    const dwm::AttributeReading& Cloaked();
+    // The cloaked bits; 0 when the DWM cannot tell.
+    DWORD CloakedBits();
+    // The state the event tracker keeps; cloaked only when asked.
+    WindowState State(bool withCloaked);
     // Listed by `windows` and chosen among by selectors by default: visible, with a title.
     bool IsListed();
     // All the selector's options hold (its name, if any, is not looked at).
@@ -53,11 +82,14 @@ public:
 
 private:
     HWND m_window;
-    ProcessNames& m_names;
+    ProcessNames* m_names = nullptr;
     std::optional<DWORD> m_pid;
+    std::optional<std::string> m_process;
     std::optional<std::wstring> m_title;
     std::optional<std::wstring> m_className;
-    std::optional<bool> m_visible;
+    std::optional<bool> m_visible, m_minimized, m_foreground, m_hasRect;
+    RECT m_rect{};
+    std::map<const dwm::Attribute*, dwm::AttributeReading> m_attributes;
     std::shared_ptr<Scene> m_scene;
 };
 

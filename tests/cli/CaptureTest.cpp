@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 #include <wincodec.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 
@@ -141,10 +142,10 @@ TEST(Capture, RefusesWhatItCannotTake) {
 
 // The pixels WIC decodes from a PNG file of the picture's size, as 32-bpp BGRA.
 std::vector<std::uint32_t> Decode(const std::wstring& path, const Picture& like) {
-    const ComScope com;
-    ComRef<IWICImagingFactory> factory;
-    ComRef<IWICBitmapDecoder> decoder;
-    ComRef<IWICBitmapFrameDecode> frame;
+    const fw::ComScope com;
+    fw::ComRef<IWICImagingFactory> factory;
+    fw::ComRef<IWICBitmapDecoder> decoder;
+    fw::ComRef<IWICBitmapFrameDecode> frame;
     // A frame of another size fails to fit the buffer or fills it with misplaced rows.
     const UINT stride = static_cast<UINT>(like.width) * 4;
     std::vector<std::uint32_t> pixels(like.pixels.size());
@@ -170,21 +171,57 @@ TEST(PngFile, WritesWhatWicReadsBackWholeOrNotAtAll) {
     const std::vector<std::uint8_t> old{'o', 'l', 'd'};
     for (const wchar_t* name : {L"kept.png", L"locked.png"}) ASSERT_TRUE(WriteFileAtomically(folder / name, old, error)) << error;
     ::SetFileAttributesW((folder / L"locked.png").c_str(), FILE_ATTRIBUTE_READONLY);
+    fs::create_directory(folder / L"folder.png");
     const auto listing = [&folder] { return std::vector<fs::path>(fs::directory_iterator(folder), fs::directory_iterator()); };
     const std::vector<fs::path> before = listing();
     struct Row { const wchar_t* name; bool written; std::vector<std::uint8_t> after; };
-    for (const Row& row : {Row{L"kept.png", true, *png}, Row{L"missing\\x.png", false, {}}, Row{L"locked.png", false, old}}) {
+    for (const Row& row : {Row{L"kept.png", true, *png}, Row{L"missing\\x.png", false, {}}, Row{L"locked.png", false, old},
+                          Row{L"folder.png", false, {}}}) {
         const fs::path path = folder / row.name;
         SCOPED_TRACE(path.string());
         error.clear();
         EXPECT_EQ(WriteFileAtomically(path, *png, error), row.written);
         EXPECT_EQ(error.rfind("cannot write " + path.string() + ": ", 0) == 0, !row.written) << error;
+        EXPECT_EQ(error.find('\n'), std::string::npos) << error;
         std::ifstream file(path, std::ios::binary);
         EXPECT_EQ(std::vector<std::uint8_t>(std::istreambuf_iterator<char>(file), {}), row.after);
         EXPECT_EQ(listing(), before);
     }
     EXPECT_EQ(Decode(folder / L"kept.png", r.picture), r.picture.pixels);
     ::SetFileAttributesW((folder / L"locked.png").c_str(), FILE_ATTRIBUTE_NORMAL);
+    fs::remove_all(folder);
+}
+
+TEST(PngFile, AWriteRemovesTheTemporaryFilesThatEndedWritersOfItsPathLeft) {
+    // A process that has ended, held open so that its id goes to no other.
+    wchar_t self[MAX_PATH] = {};
+    ::GetModuleFileNameW(nullptr, self, MAX_PATH);
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION ended{};
+    ASSERT_TRUE(::CreateProcessW(self, nullptr, nullptr, nullptr, FALSE, CREATE_SUSPENDED, nullptr, nullptr, &startup, &ended));
+    const fw::UniqueKernelObject process(ended.hProcess), thread(ended.hThread);
+    ::TerminateProcess(process.get(), 0);
+    ASSERT_EQ(::WaitForSingleObject(process.get(), 10000), WAIT_OBJECT_0);
+
+    const fs::path folder = fs::temp_directory_path() / ("velmora-leftovers-" + std::to_string(::GetCurrentProcessId()));
+    fs::create_directory(folder);
+    const std::wstring dead = std::to_wstring(ended.dwProcessId), alive = std::to_wstring(::GetCurrentProcessId());
+    const std::pair<std::wstring, bool> kLeftovers[] = {  // name, kept
+        {L"shot.png.tmp-" + dead + L"-1", false}, {L"SHOT.PNG.tmp-" + dead + L"-2", false},
+        {L"shot.png.tmp-" + alive + L"-3", true},  // its writer may still move it
+        {L"other.png.tmp-" + dead + L"-4", true}, {L"shot.png.tmp-" + dead, true}, {L"shot.png.tmp-" + dead + L"-5x", true}};
+    std::vector<fs::path> expected{folder / L"shot.png"};
+    for (const auto& [name, kept] : kLeftovers) {
+        std::ofstream(folder / name) << "png";
+        if (kept) expected.push_back(folder / name);
+    }
+    std::string error;
+    EXPECT_TRUE(WriteFileAtomically(folder / L"shot.png", {'p', 'n', 'g'}, error)) << error;
+    std::vector<fs::path> left{fs::directory_iterator(folder), fs::directory_iterator()};
+    std::sort(left.begin(), left.end());
+    std::sort(expected.begin(), expected.end());
+    EXPECT_EQ(left, expected);
     fs::remove_all(folder);
 }
 

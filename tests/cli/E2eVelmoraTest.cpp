@@ -88,6 +88,25 @@ Result RunProgram(const std::wstring& exe, const std::wstring& args, const std::
     return r;
 }
 
+// 3 998 characters: longer than any buffer of a fixed size would hold.
+std::string LongTitle() {
+    std::string title = "VelmoraLong";
+    for (int i = 0; title.size() < 3998; ++i) title += static_cast<char>('0' + i % 10);
+    return title;
+}
+const std::string kLongTitle = LongTitle();
+
+// The hidden window velmora watch makes for the DWM's notifications: there once it is watching.
+HWND WatchWindowOf(DWORD pid) {
+    DWORD owner = 0;
+    HWND watch = nullptr;  // the only one: the two test programs do not run together
+    for (int i = 0; i < 200 && owner != pid; ++i, ::Sleep(50)) {
+        watch = ::FindWindowExW(nullptr, nullptr, L"VelmoraWatch", nullptr);
+        ::GetWindowThreadProcessId(watch, &owner);
+    }
+    return owner == pid ? watch : nullptr;
+}
+
 // A JSON pointer into the document on stdout, and the value there: a string as it is, anything else as JSON text.
 struct Pointer { std::string at, value; };
 
@@ -197,10 +216,12 @@ public:
         ::RegisterClassW(&quadrants);
         const WNDCLASSW minimum{0, &KeepMinimumSize, 0, 0, nullptr, nullptr, nullptr, nullptr, nullptr, L"VelmoraMinimum"};
         ::RegisterClassW(&minimum);
-        for (const wchar_t* name : {L"VelmoraTestClass", L"VelmoraWideClass", L"VelmoraEvilClass", L"VelmoraClosable", L"VelmoraCover", L"VelmoraWhere"}) {
+        for (const wchar_t* name : {L"VelmoraTestClass", L"VelmoraWideClass", L"VelmoraEvilClass", L"VelmoraClosable", L"VelmoraCover",
+                                      L"VelmoraLongClass", L"VelmoraWhere"}) {
             const WNDCLASSW windowClass{0, ::DefWindowProcW, 0, 0, nullptr, nullptr, nullptr, nullptr, nullptr, name};
             ::RegisterClassW(&windowClass);
         }
+        const std::wstring longTitle = cli::ToWide(kLongTitle);
         struct Made { const char* key; const wchar_t* className; const wchar_t* title; int x, y, width, height; DWORD visible; };
         const Made made[] = {{"{A}", L"VelmoraTestClass", L"VelmoraTarget Alpha", 100, 100, 400, 300, WS_VISIBLE},
                              {"{B}", L"VelmoraTestClass", L"VelmoraTarget Beta", 520, 100, 200, 150, WS_VISIBLE},
@@ -215,6 +236,7 @@ public:
                              {"{Q}", L"VelmoraQuadrants", L"Velmora Quadrants", 760, 620, 300, 200, WS_VISIBLE},
                              {"{C}", L"VelmoraCover", L"Velmora Cover", 980, 740, 150, 120, WS_VISIBLE},
                              {"{M}", L"VelmoraQuadrants", L"Velmora Minimized", 100, 700, 300, 200, WS_VISIBLE | WS_MINIMIZE},
+                             {"{L}", L"VelmoraLongClass", longTitle.c_str(), 200, 200, 200, 100, 0},
                              // Where windows are: a frame of 400 x 200 (the fake's borders 7, 0, 7, 7) whose top right
                              // quarter another covers; half of one past the right edge of the 1280-pixel screen; one to
                              // move that keeps a minimum size, and one to move that is minimized.
@@ -382,18 +404,29 @@ const Row kFakeDwmRows[] = {
      .json = {{"/0/title", "Evil\nline \x1b[31mred\x1b[0m \"quoted\" \xe2\x80\xae" "evil"}, {"/0/handle", "{T}"}}},
     {.args = "windows --class VelmoraEvilClass --fields handle,title", .out = {"\n{T} " + kTitleInText + "\n"},
      .notOut = {"\x1b", "\xe2\x80\xae"}},
+    {.args = "windows --class VelmoraQuadrants --fields handle,minimized", .out = {"\n{M} yes\n", "\n{Q} no\n"}},
+    {.args = "windows --json --title \"Velmora Minimized\" --fields minimized", .schema = "windows",
+     .json = {{"/0/minimized", "true"}}},
+    // A title longer than any fixed buffer, whole.
+    {.args = "windows --all --class VelmoraLongClass --fields title", .out = {"\n" + kLongTitle + "\n"}},
+    {.args = "windows --all --json --class VelmoraLongClass --fields title", .schema = "windows", .json = {{"/0/title", kLongTitle}}},
     // get on Windows 11 22H2, 21H2, 10 22H2, 7: what the DWM reports, and why not where it does not.
     {.args = "get {A}", .out = {"\nhandle {A}\n", "\ntitle \"VelmoraTarget Alpha\"\n", "\nrect 100, 100, 500, 400 (400 x 300)\n",
-        "\ncloaked no\n", "\nextended-frame-bounds 107, 100, 493, 393 (386 x 293)\n", "\ndark-mode " + kSetOnly + "\n",
-        "\ncorner " + kSetOnly + "\n", "\nnc-policy set-only", "\nvisible-frame-border-thickness 1\n", "\nbackdrop mica\n"},
-     .journal = {"hwnd={A} attr=33 size=4"}},
+        "\ncloaked no\n", "\nextended-frame-bounds 107, 100, 493, 393 (386 x 293)\n", "\nvisible-frame-border-thickness 1\n",
+        "\nbackdrop mica\n", "\nset-only (not reported): nc-policy, transitions, allow-ncpaint, ",
+        ", dark-mode, corner, border-color, caption-color, text-color\n"},
+     .notOut = {"\ncorner set-only", "\nnc-policy ", "newer than"}, .journal = {"hwnd={A} attr=33 size=4"}},
     {.args = "get {A} corner cloaked", .exit = 1, .out = {"\ncorner " + kSetOnly + "\n", "\ncloaked no\n"}},
-    {.args = "get {A}", .out = {"\ncorner needs Windows 11 (build 22000); this is 10.0.19045\n", "\ndark-mode set-only",
-        "\nbackdrop needs Windows 11 22H2 (build 22621); this is 10.0.19045\n", "\ncloaked no\n"}, .os = "10.0.19045"},
+    {.args = "get {A}", .out = {"\nnewer than this Windows: host-backdrop-brush (build 22000), corner (build 22000), border-color (build 22000), caption-color "
+        "(build 22000), text-color (build 22000), visible-frame-border-thickness (build 22000), backdrop (build 22621)\n",
+        ", dark-mode\n", "\ncloaked no\n"}, .os = "10.0.19045"},
     {.args = "get {A} backdrop", .exit = 1, .out = {"\nbackdrop needs Windows 11 22H2 (build 22621); this is 10.0.22000\n"},
      .os = "10.0.22000"},
-    {.args = "get {A}", .out = {"\ncloaked needs Windows 8 (build 9200); this is 6.1.7601\n", "\nhas-iconic-bitmap set-only",
-        "\nvisible-frame-border-thickness needs Windows 11"}, .os = "6.1.7601"},
+    // Named, each keeps its line; corner is as old as this build, backdrop newer, and the DWM is asked of both.
+    {.args = "get {A} backdrop corner", .exit = 1, .out = {"\nbackdrop needs Windows 11 22H2 (build 22621); this is 10.0.22000\n",
+        "\ncorner " + kSetOnly + "\n"}, .journal = {"attr=38", "attr=33"}, .os = "10.0.22000"},
+    {.args = "get {A}", .out = {"cloaked (build 9200)", ", has-iconic-bitmap, ", "visible-frame-border-thickness (build 22000)"},
+     .os = "6.1.7601"},
     {.args = "get {B} backdrop", .out = {"\nbackdrop tabbed\n"}},
     {.args = "get --json {A} corner extended-frame-bounds backdrop", .exit = 1, .schema = "get",
      .json = {{"/handle", "{A}"}, {"/title", "VelmoraTarget Alpha"}, {"/rect/left", "100"}, {"/rect/bottom", "400"},
@@ -420,6 +453,7 @@ const Row kFakeDwmRows[] = {
     // UTF-8 through a pipe whatever the code page (here Shift-JIS, which has these characters).
     {.args = "windows --json --title 日本語 --fields title", .schema = "windows", .json = {{"/0/title", "日本語のタイトル 🎌"}},
      .env = "LC_ALL=ja_JP.SJIS"},
+    {.args = "windows --title 日本語 --fields title,handle", .rawOut = {"\n日本語のタイトル 🎌  {J}\n"}, .env = "LC_ALL=ja_JP.SJIS"},
     {.args = "get --json --title 🎌 cloaked", .schema = "get",
      .json = {{"/title", "日本語のタイトル 🎌"}, {"/handle", "{J}"}, {"/attributes/cloaked", "no"}}},
     {.args = "get --class VelmoraEvilClass cloaked",
@@ -435,6 +469,7 @@ const Row kFakeDwmRows[] = {
     // Usage errors: no DWM call.
     {.args = "frob", .exit = 2, .err = {"velmora: unknown command 'frob'"}},
     {.args = "get {A} nosuch", .exit = 2, .err = {"'nosuch'"}},
+    {.args = "windows -- foo", .exit = 2, .err = {"unexpected argument 'foo'"}},
     {.args = "set {A} corner=small backdrop=shiny", .exit = 2, .err = {"'shiny'"}, .notJournal = {"DwmSetWindowAttribute"}},
     // set: the read-back of a set-only attribute is no failure; a refusal is.
     {.args = "set {A} corner=small", .out = {"\nhandle {A}\n", "\ncorner small DWM OK set-only: not reported\n"},
@@ -450,6 +485,10 @@ const Row kFakeDwmRows[] = {
      .journal = {"attr=20 value=1", "attr=19 value=1"}, .os = "10.0.18362"},
     {.args = "set {A} corner=round", .exit = 1, .out = {"\ncorner round needs Windows 11 (build 22000); this is 10.0.19045 "},
      .os = "10.0.19045"},
+    {.args = "set {A} text-color=#102030", .exit = 1,
+     .out = {"\nset:\nattribute requested result now\ntext-color #102030 needs Windows 11 (build 22000); this is 10.0.19045 "},
+     .os = "10.0.19045"},
+    {.args = "set 0x7ffffff0 corner=small", .exit = 3, .err = {"no window has the handle 0x7ffffff0"}, .notJournal = {"Dwm"}},
     {.args = "set {A} corner=small --json", .schema = "set", .json = {{"/handle", "{A}"}, {"/set/0/attribute", "corner"},
         {"/set/0/requested", "small"}, {"/set/0/result/hresult", "0x00000000"}, {"/set/0/now/error", "set-only: not reported"}}},
     // frame and blur.
@@ -499,6 +538,8 @@ const Row kFakeDwmRows[] = {
     {.args = "windows --json", .exit = 1, .schema = "windows", .err = {"cannot write the output: "}, .stdoutTo = Stdout::Full},
     {.args = "windows", .exit = 1, .err = {"cannot write the output: "}, .stdoutTo = Stdout::Closed},
     {.args = "get {A} cloaked", .exit = 1, .err = {"cannot write the output: "}, .stdoutTo = Stdout::Full},
+    {.args = "watch --windows --class VelmoraTestClass --seconds 1", .exit = 1, .err = {"cannot write the output: "},
+     .stdoutTo = Stdout::Full},
     // No DWM: below Vista the DWM is never called; without dwmapi.dll it means the same.
     {.args = "get {A} corner", .out = {"\ncorner no DWM\n"}, .notJournal = {"Dwm"}, .os = kXp},
     {.args = "set {A} corner=round", .out = {"\ncorner round no DWM no DWM\n"}, .notJournal = {"Dwm"}, .os = kXp},
@@ -596,8 +637,11 @@ TEST_F(VelmoraE2e, WaitAndWatchEndWhenTheWindowDoes) {
         {{.args = "wait {A} --until backdrop=acrylic --timeout 10", .out = {"\n{A} "}},
          [] { FakeDwm::SetSystemAttribute(s_windows["{A}"], 38, 3); }, [] { FakeDwm::SetSystemAttribute(s_windows["{A}"], 38, 2); }},
         {{.args = "wait --title \"VelmoraTarget Closable\" --gone --timeout 10", .notOut = {"0x"}}, post("{K}")},
-        {{.args = "wait {K} --foreground --timeout 10", .exit = 3,
-          .err = {"the window {K} has closed before it was in the foreground"}}, post("{K}")},
+        // K closes as velmora first asks the DWM about it: after velmora has found it, whatever the load.
+        {{.args = "wait {K} --cloaked --timeout 10", .exit = 3, .err = {"the window {K} has closed before it was cloaked"},
+          .env = "FAKE_DWM_CLOSE_AT=1"}},
+        {{.args = "wait {A} --gone --timeout 0.3", .exit = 4, .out = {"\n{A} {pid} {exe} VelmoraTestClass yes "},
+          .err = {"timed out after 0.3 s waiting for the window to be gone; last seen:"}}},
         {{.args = "wait {H} --visible --timeout 0.5", .exit = 4, .out = {"\n{H} {pid} {exe} VelmoraTestClass no "},
           .err = {"timed out after 0.5 s waiting for the window to be visible; last seen:"}}},
         {{.args = "wait --title nosuchwindow --timeout 0.2", .exit = 4, .notOut = {"0x"}, .err = {"no window matched"}}},
@@ -606,8 +650,11 @@ TEST_F(VelmoraE2e, WaitAndWatchEndWhenTheWindowDoes) {
         {{.args = "wait {S} --shown 100 --interval 50 --timeout 10", .out = {"\n{S} {pid} {exe} VelmoraWhere yes no no "}},
          [] { ::SetWindowPos(s_windows["{V}"], nullptr, 1000, 400, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE); },
          [] { ::SetWindowPos(s_windows["{V}"], nullptr, 1000, 150, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE); }},
-        // Ended by its window closing, well before its 30 s (a run is killed after 20).
-        {{.args = "watch {K} --interval 50 --seconds 30", .out = {" destroyed {K} "}, .notes = true}, post("{K}")},
+        // Ended by its window closing, well before its 30 s (a run is killed after 20): as velmora reads its
+        // attributes once watching, or as it reads it for the snapshot, when there is nothing to watch.
+        {{.args = "watch {K} --interval 50 --seconds 30", .out = {" destroyed {K} "}, .env = "FAKE_DWM_CLOSE_AT=2"}},
+        {{.args = "watch {K} --interval 50 --seconds 30", .exit = 3, .notOut = {"{K}"}, .err = {"the window {K} has closed"},
+          .env = "FAKE_DWM_CLOSE_AT=1"}},
     };
     for (const WaitCase& c : cases) {
         SCOPED_TRACE(c.row.args);
@@ -653,34 +700,31 @@ std::vector<std::string> EventsOf(const std::vector<nlohmann::json>& lines, cons
     std::vector<std::string> events;
     for (const nlohmann::json& line : lines) {
         if (line.is_discarded()) { ADD_FAILURE() << "a line that is no JSON"; continue; }
-        if (line.value("handle", "") != handle) continue;
+        if (line.value("handle", "") != handle || line["event"] == "moved") continue;  // how many is the system's
         const std::string event = line["event"];
         events.push_back(event == "renamed" ? event + " " + line.value("title", "") : event);
     }
     return events;
 }
 
-// A window of its own thread goes through its life while velmora watches: created, shown, renamed, cloaked
-// (through the fake, which raises the event), uncloaked, destroyed.
-HWND LiveOneWindow() {
+// A window of its own thread goes through its life once velmora watches: created, shown, renamed, cloaked
+// (through the fake, which raises the event), uncloaked, minimized, restored, hidden and destroyed, each long
+// enough to be seen. (DestroyWindow hides a visible window first: a watch may see it hidden in between.)
+HWND LiveOneWindow(DWORD velmora) {
     const auto pump = [](int ms) {
         for (const ULONGLONG end = ::GetTickCount64() + ms; ::GetTickCount64() < end; ::Sleep(10)) {
             for (MSG m; ::PeekMessageW(&m, nullptr, 0, 0, PM_REMOVE);) ::DispatchMessageW(&m);
         }
     };
-    pump(400);
+    EXPECT_TRUE(WatchWindowOf(velmora));
     const HWND window = ::CreateWindowExW(0, L"VelmoraClosable", L"Velmora Lived", WS_OVERLAPPEDWINDOW, 600, 500, 200, 120,
                                           nullptr, nullptr, nullptr, nullptr);
-    pump(300);
-    ::ShowWindow(window, SW_SHOWNA);
-    pump(300);
-    ::SetWindowTextW(window, L"Velmora Renamed");
-    pump(300);
-    testsupport::FakeDwm::SetCloaked(window, 2);
-    pump(300);
-    testsupport::FakeDwm::SetCloaked(window, 0);
-    pump(300);
-    ::DestroyWindow(window);
+    const std::function<void()> life[] = {
+        [&] { ::ShowWindow(window, SW_SHOWNA); }, [&] { ::SetWindowTextW(window, L"Velmora Renamed"); },
+        [&] { testsupport::FakeDwm::SetCloaked(window, 2); }, [&] { testsupport::FakeDwm::SetCloaked(window, 0); },
+        [&] { ::ShowWindow(window, SW_SHOWMINNOACTIVE); }, [&] { ::ShowWindow(window, SW_SHOWNOACTIVATE); },
+        [&] { ::ShowWindow(window, SW_HIDE); }, [&] { ::DestroyWindow(window); }};
+    for (const auto& step : life) pump(300), step();
     return window;
 }
 
@@ -688,18 +732,19 @@ TEST_F(VelmoraE2e, WatchWindowsStreamsASnapshotThenEachChangeOnce) {
     // The window's events in order; whether the closable window, there before, matches and is in the snapshot.
     struct Case { Row row; std::vector<std::string> events; bool snapshotOfK; };
     const Case cases[] = {
-        {{.args = "watch --windows --json --class VelmoraClosable --interval 50 --seconds 2.6"},
-         {"created", "shown", "renamed Velmora Renamed", "cloaked", "uncloaked", "destroyed"}, true},
-        {{.args = "watch --json --events created,destroyed --title velmora --interval 50 --seconds 2.6"},
+        {{.args = "watch --windows --json --class VelmoraClosable --interval 50 --seconds 4"},
+         {"created", "shown", "renamed Velmora Renamed", "cloaked", "uncloaked", "minimized", "restored", "hidden", "destroyed"},
+         true},
+        {{.args = "watch --json --events created,destroyed --title velmora --interval 50 --seconds 4"},
          {"created", "destroyed"}, true},
-        {{.args = "watch --json --title nothing-of-the-kind --interval 50 --seconds 2.6"}, {}, false},
+        {{.args = "watch --json --title nothing-of-the-kind --interval 50 --seconds 4"}, {}, false},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.row.args);
         SetUp();
         HWND lived = nullptr;
         std::thread life;
-        const Result r = Run(c.row, [&](DWORD) { life = std::thread([&] { lived = LiveOneWindow(); }); });
+        const Result r = Run(c.row, [&](DWORD pid) { life = std::thread([&, pid] { lived = LiveOneWindow(pid); }); });
         life.join();
         ASSERT_EQ(r.exitCode, 0u) << r.err;
         Keep("watch-event", r.out);
@@ -718,8 +763,11 @@ TEST_F(VelmoraE2e, WatchWindowsStreamsASnapshotThenEachChangeOnce) {
 TEST_F(VelmoraE2e, WatchOneWindowPrintsEachAttributeChangeOnce) {
     const Row changes{.args = "watch {A} --json --interval 50 --seconds 2"};
     std::thread change;
-    const Result r = Run(changes, [&](DWORD) {
-        change = std::thread([] { ::Sleep(500), testsupport::FakeDwm::SetSystemAttribute(s_windows["{A}"], 38, 3); });
+    const Result r = Run(changes, [&](DWORD pid) {
+        change = std::thread([pid] {
+            EXPECT_TRUE(WatchWindowOf(pid));
+            testsupport::FakeDwm::SetSystemAttribute(s_windows["{A}"], 38, 3);
+        });
     });
     change.join();
     testsupport::FakeDwm::SetSystemAttribute(s_windows["{A}"], 38, 2);
@@ -740,13 +788,8 @@ TEST_F(VelmoraE2e, WatchWritesTheColorizationChangeItReceives) {
                            {"/colorization/rgb", "#0078D7"}, {"/colorization/opaque-blend", "true"}},
                   .notes = true};
     Check(row, Run(row, [](DWORD pid) {
-              DWORD owner = 0;
-              HWND watch = nullptr;  // hidden, and the only one: the two test programs do not run together
-              for (int i = 0; i < 200 && owner != pid; ++i, ::Sleep(50)) {
-                  watch = ::FindWindowExW(nullptr, nullptr, L"VelmoraWatch", nullptr);
-                  ::GetWindowThreadProcessId(watch, &owner);
-              }
-              ASSERT_EQ(owner, pid);
+              const HWND watch = WatchWindowOf(pid);
+              ASSERT_TRUE(watch);
               ::PostMessageW(watch, WM_DWMCOLORIZATIONCOLORCHANGED, 0xC40078D7, TRUE);
               ::PostMessageW(watch, WM_DWMCOLORIZATIONCOLORCHANGED, 0xC4FF8000, FALSE);
           }));
