@@ -54,7 +54,7 @@ if [ -n "$(echo $quillet_figures)" ]; then
         lines=$log_lines
         [ $theme = on ] && lines=$((log_lines < 1000 ? log_lines : 1000))
         # shellcheck disable=SC2086 # one word per figure
-        (cd "$build/bin" && "$root/tools/wine-run" --prefix="$prefix" bench_driver.exe $theme "$rounds" "$lines" \
+        (cd "$build/bin" && "$root/tools/wine-run" --prefix="$prefix" bench_quillet.exe $theme "$rounds" "$lines" \
             "$idle_seconds" $quillet_figures)
         WINEPREFIX=$prefix wineserver -w
     done
@@ -71,7 +71,7 @@ if wanted velmora; then
     echo "| figure | theme | velmora.exe | floor | ratio | target | |"
     echo "|---|---|---|---|---|---|---|"
     theme_prefix off
-    (cd "$build/bin" && "$root/tools/wine-run" --prefix="$prefix" bench_driver.exe off "$rounds" 0 0 velmora)
+    (cd "$build/bin" && "$root/tools/wine-run" --prefix="$prefix" bench_velmora.exe off "$rounds" 30 velmora)
     WINEPREFIX=$prefix wineserver -w
     size=$(stat -c %s "$build/bin/velmora.exe")
     verdict=met
@@ -94,7 +94,7 @@ if [ -n "$velmora_figures" ]; then
     echo "|---|---|---|---|---|---|---|"
     theme_prefix off
     # shellcheck disable=SC2086 # one word per figure
-    (cd "$build/bin" && DISPLAY=${big#* } "$root/tools/wine-run" --prefix="$prefix" bench_driver.exe off "$rounds" 0 0 \
+    (cd "$build/bin" && DISPLAY=${big#* } "$root/tools/wine-run" --prefix="$prefix" bench_velmora.exe off "$rounds" 30 \
         $velmora_figures) || status=$?
     WINEPREFIX=$prefix wineserver -w
     kill "${big% *}" 2>/dev/null || true

@@ -12,81 +12,24 @@
 #include <fstream>
 #include <functional>
 #include <map>
-#include <optional>
 #include <regex>
 #include <sstream>
 #include <thread>
 
 #include "cli/Output.h"
-#include "support/ChildJob.h"
+#include "support/ChildProcess.h"
 #include "support/FakeDwm.h"
 #include "support/WindowTestSupport.h"
 
 namespace {
 
-std::wstring ModulePath() {
-    wchar_t path[MAX_PATH] = {};
-    return std::wstring(path, ::GetModuleFileNameW(nullptr, path, MAX_PATH));
-}
-std::wstring Directory() { return ModulePath().substr(0, ModulePath().find_last_of(L'\\') + 1); }
+using testsupport::Output;
+
+std::wstring Directory() { return testsupport::ThisDirectory(); }
 const std::wstring kJournal = Directory() + L"cli-e2e-journal.txt";
 const std::wstring kReadOnly = L"Z:\\tmp\\velmora-e2e-read-only.png";  // a file capture may not replace
 
-// Where velmora's stdout goes: a pipe the test reads, a device that refuses every write for want of space, nowhere.
-enum class Stdout { Pipe, Full, Closed };
-
 struct Result { bool finished = false; DWORD exitCode = 0; std::string out, err; };  // unfinished: killed
-
-// Runs a program of the test's directory with stdout and stderr in pipes large enough to hold all it writes,
-// read once it has ended. Meanwhile this thread's messages are dispatched, should velmora send any to the
-// test's windows; `started` gets the child's process id.
-Result RunProgram(const std::wstring& exe, const std::wstring& args, const std::function<void(DWORD)>& started,
-                  Stdout stdoutTo = Stdout::Pipe) {
-    Result r;
-    SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
-    HANDLE read[2], write[2];
-    for (int i = 0; i < 2; ++i) {
-        EXPECT_TRUE(::CreatePipe(&read[i], &write[i], &inherit, 1 << 20));
-        ::SetHandleInformation(read[i], HANDLE_FLAG_INHERIT, 0);
-    }
-    STARTUPINFOW startup{};
-    startup.cb = sizeof startup;
-    startup.dwFlags = STARTF_USESTDHANDLES;
-    startup.hStdOutput = write[0], startup.hStdError = write[1];
-    HANDLE full = INVALID_HANDLE_VALUE;
-    if (stdoutTo == Stdout::Full) {
-        full = ::CreateFileW(L"Z:\\dev\\full", GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, &inherit, OPEN_EXISTING, 0,
-                             nullptr);
-        EXPECT_NE(full, INVALID_HANDLE_VALUE);
-        startup.hStdOutput = full;
-    } else if (stdoutTo == Stdout::Closed) {
-        startup.hStdOutput = INVALID_HANDLE_VALUE;
-    }
-    std::wstring line = L"\"" + Directory() + exe + L"\" " + args;
-    PROCESS_INFORMATION process{};
-    if (::CreateProcessW(nullptr, line.data(), nullptr, nullptr, TRUE, CREATE_NO_WINDOW | CREATE_SUSPENDED, nullptr,
-                         nullptr, &startup, &process)) {
-        EXPECT_TRUE(testsupport::KillWithThisProcess(process.hProcess));
-        ::ResumeThread(process.hThread);
-        if (started) started(process.dwProcessId);
-        for (const ULONGLONG deadline = ::GetTickCount64() + 20000; !r.finished && ::GetTickCount64() < deadline;) {
-            r.finished = ::MsgWaitForMultipleObjects(1, &process.hProcess, FALSE, 100, QS_ALLINPUT) == WAIT_OBJECT_0;
-            for (MSG message; ::PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE);) ::DispatchMessageW(&message);
-        }
-        if (!r.finished) ::TerminateProcess(process.hProcess, 99);
-        ::WaitForSingleObject(process.hProcess, 5000);
-        ::GetExitCodeProcess(process.hProcess, &r.exitCode);
-        ::CloseHandle(process.hThread), ::CloseHandle(process.hProcess);
-    }
-    if (full != INVALID_HANDLE_VALUE) ::CloseHandle(full);
-    for (int i = 0; i < 2; ++i) {
-        ::CloseHandle(write[i]);
-        char buffer[4096];
-        for (DWORD n = 0; ::ReadFile(read[i], buffer, sizeof buffer, &n, nullptr) && n > 0;) (i ? r.err : r.out).append(buffer, n);
-        ::CloseHandle(read[i]);
-    }
-    return r;
-}
 
 // 3 998 characters: longer than any buffer of a fixed size would hold.
 std::string LongTitle() {
@@ -125,9 +68,9 @@ struct Row {
     std::vector<Pointer> json = {};
     std::vector<std::string> journal = {};  // the fake DWM's calls, each found at or after the one before
     std::vector<std::string> notJournal = {};
-    const char* env = "";                   // blank-separated NAME=VALUE, for velmora only
+    testsupport::Environment env = {};      // for velmora only
     const char* os = "10.0.22621";          // the Windows velmora is told it runs on
-    Stdout stdoutTo = Stdout::Pipe;
+    Output stdoutTo = Output::Pipes;        // or Full, Closed: stdout as the child has it
     bool noDwmapi = false;                  // no dwmapi.dll in system32
     bool notes = false;                     // stderr may say more than .err (watch says how it stops)
     const char* user = "";                  // the user's settings for the run: transparency=0|1, high-contrast=FLAGS
@@ -143,13 +86,6 @@ std::string Squeezed(const std::string& text) { return "\n" + std::regex_replace
 std::string ReadAll(const std::wstring& path) {
     std::ifstream file(path.c_str(), std::ios::binary);
     return std::string(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
-}
-
-std::vector<std::string> Words(const std::string& text) {
-    std::istringstream in(text);
-    std::vector<std::string> words;
-    for (std::string word; in >> word;) words.push_back(word);
-    return words;
 }
 
 std::wstring SystemDwmapi() {
@@ -180,7 +116,8 @@ constexpr UserSetting kUserSettings[] = {
     {"high-contrast", L"Control Panel\\Accessibility\\HighContrast", L"Flags", REG_SZ}};
 
 void SetUserSettings(const std::string& settings, bool set) {
-    for (const std::string& setting : Words(settings)) {
+    std::istringstream words(settings);
+    for (std::string setting; words >> setting;) {
         const std::string name = setting.substr(0, setting.find('=')), value = setting.substr(setting.find('=') + 1);
         const auto known = std::find_if(std::begin(kUserSettings), std::end(kUserSettings), [&](const UserSetting& u) { return name == u.name; });
         ASSERT_NE(known, std::end(kUserSettings)) << name;
@@ -289,7 +226,8 @@ protected:
     }
 
     static std::string Expand(std::string text) {
-        const std::wstring exe = ModulePath().substr(Directory().size());
+        wchar_t path[MAX_PATH] = {};
+        const std::wstring exe = std::wstring(path, ::GetModuleFileNameW(nullptr, path, MAX_PATH)).substr(Directory().size());
         std::string upper(exe.begin(), exe.end());
         std::transform(upper.begin(), upper.end(), upper.begin(), [](char c) { return static_cast<char>(::toupper(c)); });
         RECT client{};
@@ -357,23 +295,25 @@ protected:
         }
     }
 
+    // velmora's output in pipes, read once it has ended; meanwhile this thread's messages are dispatched,
+    // should velmora send any to the test's windows. `started` gets its process id.
     static Result Run(const Row& row, const std::function<void(DWORD)>& started = {}) {
-        std::vector<std::pair<std::wstring, std::optional<std::wstring>>> saved;
-        for (const std::string& setting : Words(row.env)) {
-            const std::wstring name = cli::ToWide(setting.substr(0, setting.find('=')));
-            wchar_t old[512];
-            const DWORD length = ::GetEnvironmentVariableW(name.c_str(), old, 512);
-            saved.emplace_back(name, length > 0 && length < 512 ? std::optional<std::wstring>(old) : std::nullopt);
-            ::SetEnvironmentVariableW(name.c_str(), cli::ToWide(setting.substr(setting.find('=') + 1)).c_str());
-        }
+        const testsupport::Launch launch{.output = row.stdoutTo, .environment = row.env, .flags = CREATE_NO_WINDOW};
         const std::wstring dwmapi = SystemDwmapi();
         if (row.noDwmapi) ::MoveFileExW(dwmapi.c_str(), (dwmapi + L".away").c_str(), MOVEFILE_REPLACE_EXISTING);
         TellWindowsVersion(row.os);
         SetUserSettings(row.user, true);
-        const Result r = RunProgram(L"velmora.exe", cli::ToWide(Expand(row.args)), started, row.stdoutTo);
+        Result r;
+        {
+            testsupport::ChildProcess velmora(L"\"" + Directory() + L"velmora.exe\" " + cli::ToWide(Expand(row.args)), launch);
+            EXPECT_TRUE(velmora.Started() && velmora.Tied()) << "velmora.exe not started, or not tied to the test";
+            if (started && velmora.Started()) started(velmora.Id());
+            r.finished = velmora.Wait(20000, true);
+            if (!r.finished) velmora.Kill(99);
+            r.exitCode = velmora.ExitCode(), r.out = velmora.Out(), r.err = velmora.Err();
+        }
         SetUserSettings(row.user, false);
         if (row.noDwmapi) ::MoveFileExW((dwmapi + L".away").c_str(), dwmapi.c_str(), MOVEFILE_REPLACE_EXISTING);
-        for (const auto& [name, old] : saved) ::SetEnvironmentVariableW(name.c_str(), old ? old->c_str() : nullptr);
         return r;
     }
 
@@ -383,7 +323,10 @@ protected:
 
 TEST_P(VelmoraE2e, ExitStatusOutputAndDwmCalls) { Check(GetParam(), Run(GetParam())); }
 
-const char kOff[] = "FAKE_DWM_COMPOSITION=0", kColour[] = "FAKE_DWM_COLORIZATION=0xC40078D7", kXp[] = "5.2.3790";
+const testsupport::Environment kOff{{L"FAKE_DWM_COMPOSITION", L"0"}}, kColour{{L"FAKE_DWM_COLORIZATION", L"0xC40078D7"}};
+// The fake DWM closes the window that its nth window call names before answering.
+testsupport::Environment ClosesAtCall(const wchar_t* n) { return {{L"FAKE_DWM_CLOSE_AT", n}}; }
+const char kXp[] = "5.2.3790";
 const std::string kSetOnly = "set-only: the DWM does not report it";
 const std::string kTitleInText = "Evil\\nline \\x1b[31mred\\x1b[0m \"quoted\" \\u202eevil";
 const Row kFakeDwmRows[] = {
@@ -452,8 +395,9 @@ const Row kFakeDwmRows[] = {
     {.args = "get --title 日本語 cloaked", .out = {"\ntitle \"日本語のタイトル 🎌\"\n"}},
     // UTF-8 through a pipe whatever the code page (here Shift-JIS, which has these characters).
     {.args = "windows --json --title 日本語 --fields title", .schema = "windows", .json = {{"/0/title", "日本語のタイトル 🎌"}},
-     .env = "LC_ALL=ja_JP.SJIS"},
-    {.args = "windows --title 日本語 --fields title,handle", .rawOut = {"\n日本語のタイトル 🎌  {J}\n"}, .env = "LC_ALL=ja_JP.SJIS"},
+     .env = {{L"LC_ALL", L"ja_JP.SJIS"}}},
+    {.args = "windows --title 日本語 --fields title,handle", .rawOut = {"\n日本語のタイトル 🎌  {J}\n"},
+     .env = {{L"LC_ALL", L"ja_JP.SJIS"}}},
     {.args = "get --json --title 🎌 cloaked", .schema = "get",
      .json = {{"/title", "日本語のタイトル 🎌"}, {"/handle", "{J}"}, {"/attributes/cloaked", "no"}}},
     {.args = "get --class VelmoraEvilClass cloaked",
@@ -509,16 +453,16 @@ const Row kFakeDwmRows[] = {
     {.args = "blur {A} off", .exit = 1, .out = {"composition is off", "\nregion whole-window\n"},
      .journal = {"flags=0x1 enable=0 region=none"}, .env = kOff},
     // A window that closes during the command: what was done, then exit 3; nothing made up.
-    {.args = "get {K}", .exit = 3, .notOut = {"handle"}, .err = {"the window {K} has closed"}, .env = "FAKE_DWM_CLOSE_AT=1"},
+    {.args = "get {K}", .exit = 3, .notOut = {"handle"}, .err = {"the window {K} has closed"}, .env = ClosesAtCall(L"1")},
     {.args = "set {K} corner=small backdrop=mica", .exit = 3, .out = {"\ncorner small DWM OK set-only: not reported\n"},
-     .notOut = {"backdrop"}, .err = {"the window {K} has closed"}, .env = "FAKE_DWM_CLOSE_AT=3"},
+     .notOut = {"backdrop"}, .err = {"the window {K} has closed"}, .env = ClosesAtCall(L"3")},
     {.args = "set {K} corner=small backdrop=mica --json", .exit = 3, .schema = "set", .notOut = {"\"backdrop\""},
-     .err = {"has closed"}, .json = {{"/set/0/attribute", "corner"}}, .env = "FAKE_DWM_CLOSE_AT=3"},
-    {.args = "set {K} corner=small", .exit = 3, .notOut = {"corner"}, .err = {"has closed"}, .env = "FAKE_DWM_CLOSE_AT=1"},
+     .err = {"has closed"}, .json = {{"/set/0/attribute", "corner"}}, .env = ClosesAtCall(L"3")},
+    {.args = "set {K} corner=small", .exit = 3, .notOut = {"corner"}, .err = {"has closed"}, .env = ClosesAtCall(L"1")},
     {.args = "frame {K} all", .exit = 3, .out = {"\nresult DWM OK\n"}, .notOut = {"extended-frame-bounds"}, .err = {"has closed"},
-     .env = "FAKE_DWM_CLOSE_AT=2"},
+     .env = ClosesAtCall(L"2")},
     {.args = "blur {K} on --circle 50", .exit = 3, .notOut = {"region"}, .err = {"the window {K} has closed"},
-     .env = "FAKE_DWM_CLOSE_AT=1"},
+     .env = ClosesAtCall(L"1")},
     // capture: the frame bounds, not the window rectangle; a covered window by screen, print, auto.
     {.args = "capture {Q} --json -o Z:\\tmp\\velmora-e2e-frame.png --method screen", .schema = "capture",
      .json = {{"/area", "frame"}, {"/width", "286"}, {"/height", "193"}, {"/rect/left", "767"}, {"/rect/top", "620"},
@@ -535,11 +479,11 @@ const Row kFakeDwmRows[] = {
      .err = {"cannot write Z:\\tmp\\velmora-e2e-read-only.png: "}},
     {.args = "capture {Q} --area middle", .exit = 2, .err = {"--area: expected frame, window or client, got 'middle'"}},
     // Output that cannot be written.
-    {.args = "windows --json", .exit = 1, .schema = "windows", .err = {"cannot write the output: "}, .stdoutTo = Stdout::Full},
-    {.args = "windows", .exit = 1, .err = {"cannot write the output: "}, .stdoutTo = Stdout::Closed},
-    {.args = "get {A} cloaked", .exit = 1, .err = {"cannot write the output: "}, .stdoutTo = Stdout::Full},
+    {.args = "windows --json", .exit = 1, .schema = "windows", .err = {"cannot write the output: "}, .stdoutTo = Output::Full},
+    {.args = "windows", .exit = 1, .err = {"cannot write the output: "}, .stdoutTo = Output::Closed},
+    {.args = "get {A} cloaked", .exit = 1, .err = {"cannot write the output: "}, .stdoutTo = Output::Full},
     {.args = "watch --windows --class VelmoraTestClass --seconds 1", .exit = 1, .err = {"cannot write the output: "},
-     .stdoutTo = Stdout::Full},
+     .stdoutTo = Output::Full},
     // No DWM: below Vista the DWM is never called; without dwmapi.dll it means the same.
     {.args = "get {A} corner", .out = {"\ncorner no DWM\n"}, .notJournal = {"Dwm"}, .os = kXp},
     {.args = "set {A} corner=round", .out = {"\ncorner round no DWM no DWM\n"}, .notJournal = {"Dwm"}, .os = kXp},
@@ -564,7 +508,7 @@ const Row kFakeDwmRows[] = {
         {"/covered", "25.0"}, {"/shown", "75.0"}, {"/covered-by/0/handle", "{V}"}, {"/covered-by/0/share", "25.0"},
         {"/insets/right", "7"}, {"/insets/bottom", "7"}, {"/desktop", "null"}, {"/affinity", "null"}, {"/alpha", "255"}}},
     {.args = "explain {S}", .out = {"\nframe 801, 152, 1211, 353 (410 x 201)\n", "\ninsets left 1, right 3, top 2, bottom 4\n"},
-     .env = "FAKE_DWM_FRAME_INSET=1,2,3,4"},
+     .env = {{L"FAKE_DWM_FRAME_INSET", L"1,2,3,4"}}},
     {.args = "explain {P}", .out = {"\nverdict partly seen\n", "\noff-screen 50 % of its frame lies on no monitor\n",
         "\non-monitors 50 %\n", "\nmonitors:\nnumber name share\n1 \\\\.\\DISPLAY1 50 %\n"}},
     {.args = "explain {M}", .out = {"\nverdict not seen\n", "\nminimized it is minimized\n", "\nshown 0 %\n"}},
@@ -582,7 +526,7 @@ const Row kFakeDwmRows[] = {
      .user = "transparency=1 high-contrast=126"},
     {.args = "explain {A} --backdrop", .out = {"\nbackdrop asked needs Windows 11 22H2 (build 22621); this is 10.0.22000\n",
         "\nbuild 10.0.22000 yes\n"}, .os = "10.0.22000"},
-    {.args = "explain {K}", .exit = 3, .notOut = {"verdict"}, .err = {"the window {K} has closed"}, .env = "FAKE_DWM_CLOSE_AT=1"},
+    {.args = "explain {K}", .exit = 3, .notOut = {"verdict"}, .err = {"the window {K} has closed"}, .env = ClosesAtCall(L"1")},
     {.args = "windows --title \"Velmora Shown\"", .out = {"\nhandle pid process class visible minimized cloaked rect frame dpi title\n"}},
     {.args = "windows --title \"Velmora Shown\" --fields handle,shown,affinity,desktop", .out = {"\n{S} 75 % ? ?\n"}},
     {.args = "windows --json --title \"Velmora Shown\" --fields shown,affinity,desktop", .schema = "windows",
@@ -639,7 +583,7 @@ TEST_F(VelmoraE2e, WaitAndWatchEndWhenTheWindowDoes) {
         {{.args = "wait --title \"VelmoraTarget Closable\" --gone --timeout 10", .notOut = {"0x"}}, post("{K}")},
         // K closes as velmora first asks the DWM about it: after velmora has found it, whatever the load.
         {{.args = "wait {K} --cloaked --timeout 10", .exit = 3, .err = {"the window {K} has closed before it was cloaked"},
-          .env = "FAKE_DWM_CLOSE_AT=1"}},
+          .env = ClosesAtCall(L"1")}},
         {{.args = "wait {A} --gone --timeout 0.3", .exit = 4, .out = {"\n{A} {pid} {exe} VelmoraTestClass yes "},
           .err = {"timed out after 0.3 s waiting for the window to be gone; last seen:"}}},
         {{.args = "wait {H} --visible --timeout 0.5", .exit = 4, .out = {"\n{H} {pid} {exe} VelmoraTestClass no "},
@@ -652,9 +596,9 @@ TEST_F(VelmoraE2e, WaitAndWatchEndWhenTheWindowDoes) {
          [] { ::SetWindowPos(s_windows["{V}"], nullptr, 1000, 150, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE); }},
         // Ended by its window closing, well before its 30 s (a run is killed after 20): as velmora reads its
         // attributes once watching, or as it reads it for the snapshot, when there is nothing to watch.
-        {{.args = "watch {K} --interval 50 --seconds 30", .out = {" destroyed {K} "}, .env = "FAKE_DWM_CLOSE_AT=2"}},
+        {{.args = "watch {K} --interval 50 --seconds 30", .out = {" destroyed {K} "}, .env = ClosesAtCall(L"2")}},
         {{.args = "watch {K} --interval 50 --seconds 30", .exit = 3, .notOut = {"{K}"}, .err = {"the window {K} has closed"},
-          .env = "FAKE_DWM_CLOSE_AT=1"}},
+          .env = ClosesAtCall(L"1")}},
     };
     for (const WaitCase& c : cases) {
         SCOPED_TRACE(c.row.args);

@@ -106,19 +106,8 @@ private:
 bool ProbeVersion(OSVERSIONINFOW& info) {
     const std::wstring output = e2e::ScratchPath(L"os-version-probe.bin");
     ::DeleteFileW(output.c_str());
-    std::wstring commandLine = L"\"" + e2e::ScratchPath(L"os_version_probe.exe") + L"\" \"" + output + L"\"";
-    STARTUPINFOW startup{};
-    startup.cb = sizeof startup;
-    PROCESS_INFORMATION process{};
-    if (!::CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
-                          &process)) {
-        return false;
-    }
-    DWORD exitCode = 1;
-    if (::WaitForSingleObject(process.hProcess, 30000) == WAIT_OBJECT_0) ::GetExitCodeProcess(process.hProcess, &exitCode);
-    ::CloseHandle(process.hThread);
-    ::CloseHandle(process.hProcess);
-    if (exitCode != 0) return false;
+    const testsupport::ChildProcess probe(L"\"" + e2e::ScratchPath(L"os_version_probe.exe") + L"\" \"" + output + L"\"");
+    if (!probe.Wait(30000) || probe.ExitCode() != 0) return false;
     const std::string bytes = ReadFileBytes(output);
     ::DeleteFileW(output.c_str());
     if (bytes.size() != sizeof info) return false;

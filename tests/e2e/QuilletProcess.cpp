@@ -8,42 +8,12 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
-#include <optional>
 
 #include "res/resource.h"
-#include "support/ChildJob.h"
 #include "support/WindowTestSupport.h"
 
 namespace e2e {
 namespace {
-
-std::wstring ExecutableDirectory() {
-    wchar_t path[MAX_PATH] = {};
-    ::GetModuleFileNameW(nullptr, path, MAX_PATH);
-    std::wstring directory(path);
-    return directory.substr(0, directory.find_last_of(L"\\/") + 1);
-}
-
-// Sets variables for the child only: restored as soon as the child has its copy.
-class ScopedEnvironment {
-public:
-    explicit ScopedEnvironment(const Environment& environment) {
-        for (const auto& [name, value] : environment) {
-            wchar_t old[4096] = {};
-            const DWORD length = ::GetEnvironmentVariableW(name.c_str(), old, 4096);
-            m_saved.emplace_back(name, length > 0 ? std::optional<std::wstring>(old) : std::nullopt);
-            ::SetEnvironmentVariableW(name.c_str(), value.c_str());
-        }
-    }
-    ~ScopedEnvironment() {
-        for (const auto& [name, value] : m_saved) {
-            ::SetEnvironmentVariableW(name.c_str(), value ? value->c_str() : nullptr);
-        }
-    }
-
-private:
-    std::vector<std::pair<std::wstring, std::optional<std::wstring>>> m_saved;
-};
 
 struct ControlSearch {
     int id;
@@ -85,7 +55,7 @@ bool ClickAt(POINT screen) {
     return ::SendInput(2, inputs, sizeof(INPUT)) == 2;
 }
 
-std::wstring ScratchPath(const std::wstring& name) { return ExecutableDirectory() + name; }
+std::wstring ScratchPath(const std::wstring& name) { return testsupport::ThisDirectory() + name; }
 
 std::string CopyTool(const std::wstring& name) {
     const std::wstring from = ScratchPath(L"Quillet.exe"), to = ScratchPath(name);
@@ -120,37 +90,19 @@ std::vector<std::string> ReadLines(const std::wstring& path) {
     return lines;
 }
 
-QuilletProcess::QuilletProcess(const Environment& environment, const std::wstring& executable) {
-    std::wstring commandLine = L"\"" + ExecutableDirectory() + executable + L"\"";
-    STARTUPINFOW startup{};
-    startup.cb = sizeof(startup);
-    {
-        ScopedEnvironment scoped(environment);
-        if (!::CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, CREATE_SUSPENDED, nullptr,
-                              nullptr, &startup, &m_process)) {
-            return;
-        }
-    }
+QuilletProcess::QuilletProcess(const Environment& environment, const std::wstring& executable)
+    : m_child(L"\"" + testsupport::ThisDirectory() + executable + L"\"", {.environment = environment}) {
+    if (!m_child.Started()) return;
     // A test that ends without its destructors (a time-out, a crash) must not leave the tool running.
-    if (!testsupport::KillWithThisProcess(m_process.hProcess)) {
-        std::fprintf(stderr, "warning: %ls is not tied to the test process (error %lu)\n", executable.c_str(),
-                     ::GetLastError());
-    }
-    ::ResumeThread(m_process.hThread);
+    if (!m_child.Tied()) std::fprintf(stderr, "warning: %ls is not tied to the test process\n", executable.c_str());
     m_main = WaitForTopLevel(L"Velmora", nullptr, 30000);
     // The dialog is up once the start line is there.
     if (m_main != nullptr) WaitForLogLines(1, 10000);
 }
 
 QuilletProcess::~QuilletProcess() {
-    if (m_process.hProcess == nullptr) return;
     DWORD exitCode = 0;
-    if (::WaitForSingleObject(m_process.hProcess, 0) == WAIT_TIMEOUT && !Close(10000, &exitCode)) {
-        ::TerminateProcess(m_process.hProcess, 99);
-        ::WaitForSingleObject(m_process.hProcess, 5000);
-    }
-    ::CloseHandle(m_process.hThread);
-    ::CloseHandle(m_process.hProcess);
+    if (m_child.Running() && !Close(10000, &exitCode)) m_child.Kill(99);
 }
 
 HWND QuilletProcess::WaitForTopLevel(const std::wstring& caption, HWND except, DWORD timeoutMs) const {
@@ -160,7 +112,7 @@ HWND QuilletProcess::WaitForTopLevel(const std::wstring& caption, HWND except, D
 HWND QuilletProcess::WaitForTopLevel(const std::function<bool(HWND)>& match, DWORD timeoutMs) const {
     const ULONGLONG deadline = ::GetTickCount64() + timeoutMs;
     do {
-        HWND found = testsupport::FindVisibleTopLevel(m_process.dwProcessId, match);
+        HWND found = testsupport::FindVisibleTopLevel(m_child.Id(), match);
         if (found != nullptr) return found;
         ::Sleep(50);
     } while (::GetTickCount64() < deadline);
@@ -209,7 +161,7 @@ std::wstring QuilletProcess::ListCell(HWND list, int row, int column) const {
     } cell{};
     cell.item.iSubItem = column;
     cell.item.cchTextMax = 259;
-    SendThroughCopy(m_process.hProcess, list, LVM_GETITEMTEXTW, static_cast<WPARAM>(row), cell,
+    SendThroughCopy(m_child.Handle(), list, LVM_GETITEMTEXTW, static_cast<WPARAM>(row), cell,
                     [&](char* copy) { cell.item.pszText = reinterpret_cast<LPWSTR>(copy + offsetof(Cell, text)); });
     return cell.text;
 }
@@ -217,7 +169,7 @@ std::wstring QuilletProcess::ListCell(HWND list, int row, int column) const {
 RECT QuilletProcess::ListRowOnScreen(HWND list, int row) const {
     RECT rect{LVIR_BOUNDS, 0, 0, 0};
     const bool given =
-        SendThroughCopy(m_process.hProcess, list, LVM_GETITEMRECT, static_cast<WPARAM>(row), rect, [](char*) {});
+        SendThroughCopy(m_child.Handle(), list, LVM_GETITEMRECT, static_cast<WPARAM>(row), rect, [](char*) {});
     ::MapWindowPoints(list, nullptr, reinterpret_cast<POINT*>(&rect), 2);
     return given ? rect : RECT{};
 }
@@ -231,7 +183,7 @@ int QuilletProcess::FindListRow(HWND list, int column, const std::wstring& text)
 }
 
 bool QuilletProcess::HasModule(const std::wstring& name) const {
-    const HANDLE snapshot = ::CreateToolhelp32Snapshot(TH32CS_SNAPMODULE, m_process.dwProcessId);
+    const HANDLE snapshot = ::CreateToolhelp32Snapshot(TH32CS_SNAPMODULE, m_child.Id());
     if (snapshot == INVALID_HANDLE_VALUE) return false;
     MODULEENTRY32W module{};
     module.dwSize = sizeof module;
@@ -251,8 +203,8 @@ bool QuilletProcess::SendTimer(HWND window, UINT_PTR timerId) const {
 
 bool QuilletProcess::Close(DWORD timeoutMs, DWORD* exitCode) {
     if (m_main != nullptr) ::PostMessageW(m_main, WM_CLOSE, 0, 0);
-    if (::WaitForSingleObject(m_process.hProcess, timeoutMs) != WAIT_OBJECT_0) return false;
-    ::GetExitCodeProcess(m_process.hProcess, exitCode);
+    if (!m_child.Wait(timeoutMs)) return false;
+    *exitCode = m_child.ExitCode();
     return true;
 }
 

@@ -4,12 +4,13 @@
 
 #include <functional>
 #include <string>
-#include <utility>
 #include <vector>
+
+#include "support/ChildProcess.h"
 
 namespace e2e {
 
-using Environment = std::vector<std::pair<std::wstring, std::wstring>>;
+using testsupport::Environment;
 
 class QuilletProcess {
 public:
@@ -22,7 +23,7 @@ public:
 
     // The main dialog, once it has shown up; null when it did not within the time-out.
     HWND MainWindow() const { return m_main; }
-    DWORD ProcessId() const { return m_process.dwProcessId; }
+    DWORD ProcessId() const { return m_child.Id(); }
 
     // A top-level window of the tool's process with this caption, other than `except`.
     HWND WaitForTopLevel(const std::wstring& caption, HWND except, DWORD timeoutMs) const;
@@ -56,7 +57,7 @@ public:
     bool Close(DWORD timeoutMs, DWORD* exitCode);
 
 private:
-    PROCESS_INFORMATION m_process{};
+    testsupport::ChildProcess m_child;
     HWND m_main = nullptr;
 };
 

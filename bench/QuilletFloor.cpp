@@ -7,7 +7,7 @@
 
 #include <cwchar>
 
-#include "WindowRows.h"
+#include "BareWindowList.h"
 
 namespace {
 constexpr int kLogList = 1000;

@@ -1,6 +1,6 @@
 #pragma once
 // The enumeration floor: the visible, titled top-level windows, found with the least a Win32
-// program does for them. bench_floor.exe shows them in its report list, bench_console_calls.exe windows
+// program does for them. bench_quillet_floor.exe shows them in its report list, bench_calls_floor.exe windows
 // prints them.
 #include <windows.h>
 

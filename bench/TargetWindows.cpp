@@ -1,14 +1,15 @@
-// Another process's windows for velmora's capture, wait and watch figures, driven by bench_driver.exe.
-//   bench_actor.exe paint W H         one visible popup of W x H at 0, 0, "Bench capture window", painted
-//                                     with a fixed pattern (a gradient with a grid and stripes)
-//   bench_actor.exe hidden            one hidden window, "Bench wait window": a message WM_APP makes it show
-//                                     itself (ShowWindow, SW_SHOWNA; with a WPARAM, then titled "Bench wait
-//                                     window shown") and returns QueryPerformanceCounter taken just before;
-//                                     WM_APP + 1 hides it again, with its first title
-//   bench_actor.exe churn N PERIOD LIFE FILE  N windows, one every PERIOD ms (as long as each takes
-//                                     less), each created hidden ("Bench churn K"), shown and renamed
-//                                     ("Bench churn K renamed") at once and destroyed LIFE ms after (0: at
-//                                     once); writes the handles in order to FILE and ends
+// Another process's windows for velmora's capture, wait and watch figures, driven by bench_velmora.exe.
+//   bench_target_windows.exe paint W H    one visible popup of W x H at 0, 0, "Bench capture window",
+//                                         painted with a fixed pattern (a gradient with a grid and stripes)
+//   bench_target_windows.exe hidden       one hidden window, "Bench wait window": a message WM_APP makes it
+//                                         show itself (ShowWindow, SW_SHOWNA; with a WPARAM, then titled
+//                                         "Bench wait window shown") and returns QueryPerformanceCounter
+//                                         taken just before; WM_APP + 1 hides it again, with its first title
+//   bench_target_windows.exe churn N PERIOD LIFE FILE
+//                                         N windows, one every PERIOD ms (as long as each takes less), each
+//                                         created hidden ("Bench churn K"), shown and renamed ("Bench churn K
+//                                         renamed") at once and destroyed LIFE ms after (0: at once); writes
+//                                         the handles in order to FILE and ends
 // The first two stay until the driver ends the process.
 #include <windows.h>
 #include <imm.h>

@@ -1,17 +1,17 @@
 // velmora.exe's window floors: the Win32 calls of its commands in a console program with nothing
 // around them (no command line parser, no formatting beyond one line a window), static as
 // velmora.exe is.
-//   bench_console_calls.exe windows           the enumeration floor: the visible, titled top-level
-//                                             windows (the same calls as bench_floor.exe's list),
+//   bench_calls_floor.exe windows             the enumeration floor: the visible, titled top-level
+//                                             windows (the same calls as bench_quillet_floor.exe's list),
 //                                             handle and title a line
-//   bench_console_calls.exe windows --facts   the same, plus what `velmora windows` tells of each
+//   bench_calls_floor.exe windows --facts     the same, plus what `velmora windows` tells of each
 //                                             window, with the fewest calls: process id, image name
 //                                             (once per process), class, minimized, rectangle, DPI,
 //                                             cloaked state and extended frame bounds
-//   bench_console_calls.exe get HWND          the calls of `velmora get HWND`: the window's facts as
+//   bench_calls_floor.exe get HWND            the calls of `velmora get HWND`: the window's facts as
 //                                             above, client rectangle, monitor, and the eleven
 //                                             attributes the DWM reports
-//   bench_console_calls.exe start             nothing: what it costs to start a console program
+//   bench_calls_floor.exe start               nothing: what it costs to start a console program
 //                                             that loads user32.dll, as every window tool does
 // The output is written at once, as velmora.exe writes its own.
 #include <windows.h>
@@ -24,7 +24,7 @@
 #include <map>
 #include <string>
 
-#include "WindowRows.h"
+#include "BareWindowList.h"
 
 namespace {
 
@@ -159,7 +159,7 @@ int wmain(int argc, wchar_t** argv) {
         out = Get(reinterpret_cast<HWND>(static_cast<UINT_PTR>(std::wcstoull(argv[2], nullptr, 0))));
         if (out.empty()) return 3;
     } else {
-        std::fputs("usage: bench_console_calls windows [--facts] | get HWND | start\n", stderr);
+        std::fputs("usage: bench_calls_floor windows [--facts] | get HWND | start\n", stderr);
         return 2;
     }
     DWORD written = 0;

@@ -1,5 +1,5 @@
 // Another process's windows for the enumeration benchmark: N visible, titled top-level windows,
-// kept until the driver ends the process.   bench_farm.exe N
+// kept until the driver ends the process.   bench_many_windows.exe N
 #include <windows.h>
 
 #include <cstdlib>
