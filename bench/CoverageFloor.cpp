@@ -13,7 +13,7 @@
 #include <string>
 #include <vector>
 
-#include "WindowRows.h"
+#include "BareWindowList.h"
 #include "cli/Coverage.h"
 
 namespace {

@@ -1,7 +1,7 @@
 // Another process's windows for the coverage figures: a target, "Bench stack target" (600 x 400 at
 // 340, 300), under N windows of 240 x 160, "Bench stack window K of N", strewn over the screen and
 // past its edges (the same places every run), kept until the driver ends the process.
-//   bench_stack.exe N
+//   bench_stacked_windows.exe N
 #include <windows.h>
 
 #include <cstdlib>
