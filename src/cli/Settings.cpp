@@ -2,6 +2,7 @@
 
 #include <atomic>
 #include <cwchar>
+#include <initializer_list>
 #include <iterator>
 
 #include "cli/Meanings.h"
@@ -99,22 +100,22 @@ std::string AwarenessName(DPI_AWARENESS_CONTEXT context) {
 }
 
 // Windows 7 and later.
-using SetAffinityFn = BOOL(WINAPI*)(HWND, DWORD);
 using GetAffinityFn = BOOL(WINAPI*)(HWND, DWORD*);
 
-// Whether this system keeps a display affinity at all: a window of our own must take WDA_NONE.
-// Asked once; it is the system's, not a window's.
+// Whether this system keeps a display affinity at all: a real one refuses a handle that is no
+// window, where a stand-in answers "none" for anything. Asked once; it is the system's, not a window's.
 const std::string& AffinityUnavailable() {
     static const std::string why = [] {
-        const auto setAffinity = User32<SetAffinityFn>("SetWindowDisplayAffinity");
-        if (setAffinity == nullptr) return std::string("no display affinity before Windows 7");
-        const HWND probe = ::CreateWindowExW(WS_EX_TOOLWINDOW, L"STATIC", L"", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr,
-                                             nullptr, nullptr);
-        if (probe == nullptr) return "no window to ask the system with: " + SystemMessage(::GetLastError());
-        const bool taken = setAffinity(probe, WDA_NONE) != FALSE;
-        const DWORD error = ::GetLastError();
-        ::DestroyWindow(probe);
-        return taken ? std::string() : "the system keeps no display affinity (SetWindowDisplayAffinity: " + SystemMessage(error) + ")";
+        const auto getAffinity = User32<GetAffinityFn>("GetWindowDisplayAffinity");
+        if (getAffinity == nullptr) return std::string("no display affinity before Windows 7");
+        for (const UINT_PTR candidate : {0x7ffffff0u, 0x7fffffe0u, 0x7fffffd0u}) {
+            const HWND nowhere = reinterpret_cast<HWND>(candidate);
+            if (::IsWindow(nowhere)) continue;
+            DWORD affinity = 0;
+            if (!getAffinity(nowhere, &affinity)) return std::string();
+            return std::string("the system keeps no display affinity (it answers for a window that does not exist)");
+        }
+        return std::string();
     }();
     return why;
 }
@@ -171,9 +172,8 @@ Setting Composition() {
 
 Value DisplayAffinity(HWND window) {
     if (const std::string& why = AffinityUnavailable(); !why.empty()) return Unknown{why};
-    const auto getAffinity = User32<GetAffinityFn>("GetWindowDisplayAffinity");
     DWORD affinity = 0;
-    if (getAffinity == nullptr || !getAffinity(window, &affinity)) return Unknown{SystemMessage(::GetLastError())};
+    if (!User32<GetAffinityFn>("GetWindowDisplayAffinity")(window, &affinity)) return Unknown{SystemMessage(::GetLastError())};
     switch (affinity) {
         case WDA_NONE: return Word{"none"};
         case WDA_MONITOR: return Word{"monitor"};

@@ -43,7 +43,7 @@ Setting HighContrast();
 Setting Composition();
 
 // WDA_NONE, WDA_MONITOR or WDA_EXCLUDEFROMCAPTURE as none, monitor, exclude-from-capture; unknown
-// where the system cannot keep a display affinity (it refuses one for a window of our own).
+// where the system keeps no display affinity (it answers for any handle, windows or not).
 Value DisplayAffinity(HWND window);
 
 // The window's DPI awareness (its thread's when it was made), and its process's: unaware, system,

@@ -162,31 +162,38 @@ void Scene::ReadOrder() {
     if (m_ordered) return;
     m_ordered = true;
     m_order = TopLevelWindows();
-    m_layers.resize(m_order.size());
+    m_entries.resize(m_order.size());
     for (std::size_t i = 0; i < m_order.size(); ++i) m_index.emplace(m_order[i], i);
 }
 
-const Layer& Scene::LayerAt(std::size_t index) {
-    std::optional<Layer>& layer = m_layers[index];
-    if (!layer) {
-        WindowProbe probe(m_order[index]);
-        layer = Layer{probe.Window(), {}, false};
-        // The cheap questions first: most windows of a desktop are hidden.
-        if (probe.Visible() && !probe.Minimized() && Cloaking(probe.Cloaked()).bits.value_or(0) == 0) {
-            layer->frame = VisibleFrame(probe).frame;
-            layer->covers = Area(layer->frame) > 0;
+const Layer& Scene::LayerAt(Entry& entry, HWND window) {
+    if (!entry.layer) {
+        WindowProbe probe(window);
+        entry.layer = Layer{window, {}, false};
+        if (!probe.Minimized() && Cloaking(probe.Cloaked()).bits.value_or(0) == 0) {
+            entry.layer->frame = VisibleFrame(probe).frame;
+            entry.layer->covers = Area(entry.layer->frame) > 0;
         }
     }
-    return *layer;
+    return *entry.layer;
 }
 
-std::vector<Layer> Scene::CoversAbove(HWND window) {
+std::vector<Layer> Scene::CoversAbove(HWND window, const RECT& area) {
     ReadOrder();
     const auto found = m_index.find(::GetAncestor(window, GA_ROOT));
     std::vector<Layer> covers;
     if (found == m_index.end()) return covers;
     for (std::size_t i = 0; i < found->second; ++i) {
-        if (const Layer& layer = LayerAt(i); layer.covers) covers.push_back(layer);
+        Entry& entry = m_entries[i];
+        // The cheap questions first: most windows of a desktop are hidden, and a visible frame lies
+        // within its window's rectangle, so a rectangle apart from the area covers none of it.
+        if (!entry.visible) {
+            entry.visible = ::IsWindowVisible(m_order[i]) != FALSE;
+            if (*entry.visible && !::GetWindowRect(m_order[i], &entry.rect)) entry.rect = RECT{};
+        }
+        RECT overlap{};
+        if (!*entry.visible || !::IntersectRect(&overlap, &entry.rect, &area)) continue;
+        if (const Layer& layer = LayerAt(entry, m_order[i]); layer.covers) covers.push_back(layer);
     }
     return covers;
 }
@@ -205,7 +212,7 @@ Sight LookAt(WindowProbe& probe, Scene& scene) {
     sight.cloak = Cloaking(probe.Cloaked());
     sight.frame = VisibleFrame(probe);
     if (const RECT* rect = probe.Rect()) sight.rect = *rect;
-    sight.covers = scene.CoversAbove(probe.Window());
+    sight.covers = scene.CoversAbove(probe.Window(), sight.frame.frame);
     std::vector<RECT> monitors, covers;
     for (const MonitorInfo& monitor : scene.Monitors()) monitors.push_back(monitor.rect);
     for (const Layer& layer : sight.covers) covers.push_back(layer.frame);
@@ -257,8 +264,11 @@ Facts ExplainWindow(HWND window, Scene& scene, ProcessNames& names, bool backdro
     facts.push_back({"visible", YesNo{sight.visible}});
     facts.push_back({"minimized", YesNo{sight.minimized}});
     facts.push_back({"cloaked", sight.cloak.bits ? Value{Word{dwm::DescribeCloaked(*sight.cloak.bits)}} : sight.cloak.failure});
-    facts.push_back({"desktop", scene.Desktops().DesktopId(window)});
-    facts.push_back({"current-desktop", scene.Desktops().OnCurrentDesktop(window)});
+    // The shell cloaks the windows of the other virtual desktops: asked only then.
+    if ((sight.cloak.bits.value_or(0) & DWM_CLOAKED_SHELL) != 0) {
+        facts.push_back({"desktop", scene.Desktops().DesktopId(window)});
+        facts.push_back({"current-desktop", scene.Desktops().OnCurrentDesktop(window)});
+    }
     facts.push_back({"affinity", affinity});
     facts.push_back({"frame", Rect{sight.frame.frame}});
     facts.push_back({"frame-from", sight.frame.fromDwm ? Value{Word{"dwm"}} : sight.frame.dwmFailure});

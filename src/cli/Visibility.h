@@ -50,19 +50,26 @@ CloakReading Cloaking(const dwm::AttributeReading& reading);
 class Scene {
 public:
     const std::vector<MonitorInfo>& Monitors();
-    // The windows above the window's top-level window that cover something, topmost first;
+    // The windows above the window's top-level window that cover some of `area`, topmost first;
     // none where the window is not a top-level window of this desktop.
-    std::vector<Layer> CoversAbove(HWND window);
+    std::vector<Layer> CoversAbove(HWND window, const RECT& area);
     VirtualDesktops& Desktops();
 
 private:
+    // A window above, as far as it has been read: whether it is visible and where its rectangle is
+    // first, the rest only where the rectangle meets something asked about.
+    struct Entry {
+        std::optional<bool> visible;
+        RECT rect{};
+        std::optional<Layer> layer;
+    };
     void ReadOrder();
-    const Layer& LayerAt(std::size_t index);
+    const Layer& LayerAt(Entry& entry, HWND window);
 
     std::optional<std::vector<MonitorInfo>> m_monitors;
     bool m_ordered = false;
     std::vector<HWND> m_order;
-    std::vector<std::optional<Layer>> m_layers;
+    std::vector<Entry> m_entries;
     std::unordered_map<HWND, std::size_t> m_index;
     std::unique_ptr<VirtualDesktops> m_desktops;
 };
