@@ -1,6 +1,7 @@
 // velmora move: places a window by its visible frame (or its window rectangle), then reads back
 // where it went.
 #include <array>
+#include <utility>
 
 #include "cli/Arguments.h"
 #include "cli/Monitors.h"
@@ -23,6 +24,11 @@ struct MoveOptions {
 };
 
 Message Settle(MoveOptions& move) {
+    // With the selection options every positional is a number of the placement, the first too,
+    // however much it looks like a handle.
+    if (HasSelectionOption(move.arguments) && !move.arguments.window.empty()) {
+        move.arguments.rest.insert(move.arguments.rest.begin(), std::exchange(move.arguments.window, std::string()));
+    }
     if (auto message = SettleWindow(move.arguments, move.window)) return message;
     const std::vector<std::string>& rest = move.arguments.rest;
     const char* expected = " (X Y, or X Y WIDTH HEIGHT, in pixels; write -- before negative numbers)";

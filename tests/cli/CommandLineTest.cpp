@@ -107,7 +107,7 @@ const Row kRows[] = {
     {{"wait", "0x10", "--shown", "50", "--cloaked"}, "! --shown and --cloaked"}, {{"wait", "0x10", "--gone", "--shown", "5"}, "! --gone"},
     {{"explain", "--title", "x", "--backdrop"}, "explain"}, {{"explain", "0x10", "extra"}, "! 'extra'"},
     {{"move", "0x10", "1"}, "! expected a position and maybe a size"}, {{"move", "0x10", "1", "2", "3"}, "! expected a position"},
-    {{"move", "--title", "x", "--by", "window", "--", "-8", "-8", "640", "480"}, "move"},
+    {{"move", "--title", "x", "--by", "window", "--", "-8", "-8", "640", "480"}, "move"}, {{"move", "--title", "x", "560", "300"}, "move"},
     {{"move", "0x10", "1", "2", "0", "480"}, "! bad size '0'"}, {{"move", "0x10", "1", "y"}, "! bad position 'y'"},
     {{"move", "0x10", "1", "2", "--by", "middle"}, "! --by: expected frame or window, got 'middle'"},
     {{"move", "0x10", "1", "2", "--monitor", "0"}, "! --monitor: expected a monitor's number from 1"},
