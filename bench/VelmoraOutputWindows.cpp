@@ -1,7 +1,7 @@
 // The windows that tools/velmora-output.sh shows velmora.exe at work on, with the state the fake
 // DWM (tests/dwm/fake_dwmapi) reports for them "in the system": an application window of Windows 11
-// (dark mode, rounded corners, Mica), and one that the shell keeps cloaked (on another virtual
-// desktop). Writes READY once they are up; ends when the file DONE appears.
+// (dark mode, rounded corners, Mica), one that the shell keeps cloaked (on another virtual
+// desktop), and a palette that the script moves over the first. Writes READY once they are up; ends when the file DONE appears.
 //   bench_sample.exe READY DONE
 #include <windows.h>
 
@@ -37,6 +37,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     const HWND sample = MakeWindow(instance, L"Sample window", 100, 100, 640, 400);
     // Mica; dark mode, corners and colours are set-only, which no DWM reports back.
     SetSystemAttribute(sample, 38, 2);
+    MakeWindow(instance, L"Palette", 900, 560, 300, 200);
 
     if (FILE* ready = _wfopen(__wargv[1], L"w")) {
         std::fprintf(ready, "0x%08llx\n", static_cast<unsigned long long>(reinterpret_cast<UINT_PTR>(sample)));

@@ -98,6 +98,12 @@ show wait --title notes --visible --timeout 1
 show capture --help
 show capture --title sample -o capture.png
 cp "$work/capture.png" "$root/docs/capture.png"
+show monitors
+show move --title palette 560 300 300 200
+show explain --title sample
+show explain --title notes
+show windows --fields handle,shown,affinity,desktop,title
+show doctor
 watching
 show get --class VelmoraSample
 show set --title sample corner=oval

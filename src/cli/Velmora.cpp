@@ -14,6 +14,10 @@ void DefineFrame(CommandDefinition& command);
 void DefineBlur(CommandDefinition& command);
 void DefineCapture(CommandDefinition& command);
 void DefineWait(CommandDefinition& command);
+void DefineMonitors(CommandDefinition& command);
+void DefineExplain(CommandDefinition& command);
+void DefineMove(CommandDefinition& command);
+void DefineDoctor(CommandDefinition& command);
 
 namespace {
 
@@ -28,6 +32,10 @@ constexpr CommandRow kCommands[] = {
     {"blur", "switch blur-behind on or off, with a region centred in the client area", &DefineBlur},
     {"capture", "save a picture of a window, as the DWM shows it, as a PNG", &DefineCapture},
     {"wait", "wait until a window exists, or holds every condition given, then print it", &DefineWait},
+    {"monitors", "each monitor: rectangle, work area, DPI and scale, primary, refresh rate, colour depth", &DefineMonitors},
+    {"explain", "whether a window is seen, partly seen or not seen, and every reason", &DefineExplain},
+    {"move", "place a window by its visible frame (or its rectangle), and read back where it went", &DefineMove},
+    {"doctor", "whether window tests can work on this machine and in this session", &DefineDoctor},
 };
 
 constexpr const char* kUsageHint = "Run 'velmora --help' for usage.\n";
