@@ -1,11 +1,13 @@
 // Measures velmora.exe against its floors, console programs that do the same work with nothing
 // around them: each command takes turns with its floor round by round; a row of the table a figure
 // (Table.h).
-//   bench_velmora.exe THEME ROUNDS WAIT_SECONDS [velmora|capture|matte|wait|watch]...
+//   bench_velmora.exe THEME ROUNDS WAIT_SECONDS [velmora|coverage|capture|matte|wait|watch]...
 // WAIT_SECONDS is how long the waits that cannot end run for the wait figure's CPU (0: none).
 #include <windows.h>
 
 #include <algorithm>
+#include <cmath>
+#include <cstdlib>
 #include <cstdio>
 #include <cwchar>
 #include <fcntl.h>
@@ -24,6 +26,13 @@ namespace {
 // names are those of the first measurements, which the listings' sizes stay comparable with.
 HWND ManyWindowsWindow(const wchar_t* title) { return BenchWindow(L"QuilletBenchFarm", title); }
 HWND TargetWindow(const wchar_t* title) { return BenchWindow(L"QuilletBenchActor", title); }
+HWND StackedWindow(const wchar_t* title) { return BenchWindow(L"QuilletBenchStack", title); }
+
+// The share shown that a run printed after `key` ("shown 12.3 %" from velmora, "shown 12.3" from the floor).
+double ShownIn(const std::string& output, const std::string& key) {
+    const size_t at = output.find(key);
+    return at == std::string::npos ? -1.0 : std::atof(output.c_str() + output.find_first_not_of(' ', at + key.size()));
+}
 
 // velmora.exe, started and run to its end as a script runs it, against console programs that do
 // the least for the same result: nothing at all (the start), the enumeration floor (the listing,
@@ -88,6 +97,51 @@ void MeasureVelmora(int roundsAsked) {
     }
 }
 
+// The coverage of windows by the windows above them, against the floor that computes the same with
+// the fewest calls and velmora's own rectangle arithmetic (bench_coverage_floor.exe): `explain` of
+// the window under 1000 of another process, and `windows --fields shown` over 100 and 1000, whose
+// growth from the one to the other is the figure.
+void MeasureCoverage(int roundsAsked) {
+    const int rounds = 3 * roundsAsked;
+    const ConsoleRunner run;
+    const std::wstring velmora = Beside(L"velmora.exe"), floor = Beside(L"bench_coverage_floor.exe");
+    std::vector<Series> listing[2];  // N = 100, 1000: velmora, floor
+    for (const int n : {100, 1000}) {
+        Program windows(Beside(L"bench_stacked_windows.exe") + L" " + std::to_wstring(n));
+        windows.WaitIdle();
+        const std::wstring count = std::to_wstring(n) + L" of " + std::to_wstring(n);
+        StackedWindow((L"Bench stack window " + count).c_str());
+        const std::wstring handle = HandleText(StackedWindow(L"Bench stack target"));
+        double shown[2] = {-1, -1};
+        const std::vector<Series> times = TakeTurns(
+            run, {velmora + L" explain " + handle, floor + L" explain " + handle, velmora + L" windows --fields handle,shown,title",
+                  floor + L" shown"},
+            rounds, [&](size_t k, const ConsoleRunner::Run& r) {
+                if (r.exitCode != 0) Fail("a coverage run failed");
+                if (k < 2) shown[k] = ShownIn(r.output, k == 0 ? "\nshown " : "shown ");
+                if (k >= 2 && Occurrences(r.output, k == 2 ? "Bench stack window" : "\t") < static_cast<size_t>(n)) {
+                    Fail("a listing lacks the other process's windows");
+                }
+            });
+        // One decimal either way: the same share, or one of them is wrong.
+        if (shown[0] < 0 || std::fabs(shown[0] - shown[1]) > 0.051) Fail("velmora and the floor disagree on the share shown");
+        if (n == 1000) {
+            const Series ratio = Divide(times[0], times[1]);
+            Row(L"`velmora explain W`, the window under 1000 of another process (" + std::to_wstring(std::lround(shown[0])) +
+                    L" % shown), start to exit, against its coverage made bare, ms",
+                times[0], times[1], L"%.0f", ratio, L"≤ 1.2", MedianAtMost(ratio, 1.2));
+        }
+        Row(L"`velmora windows --fields handle,shown,title`, " + std::to_wstring(n) + L" windows of another process, "
+                L"against the floor, ms",
+            times[2], times[3], L"%.0f", Divide(times[2], times[3]), L"(reference)", true);
+        listing[n == 1000] = {times[2], times[3]};
+    }
+    // Round by round: each run at 1000 windows over the run at 100 of the same round.
+    const Series toolGrowth = Divide(listing[1][0], listing[0][0]), floorGrowth = Divide(listing[1][1], listing[0][1]);
+    const Series ratio = Divide(toolGrowth, floorGrowth);
+    Row(L"`velmora windows --fields shown`: time at 1000 windows over time at 100, against the floor's", toolGrowth,
+        floorGrowth, L"%.2f", ratio, L"≤ 1", MedianAtMost(ratio, 1.0));
+}
 
 // velmora capture --matte and look of a 1280 x 1000 window of another process, start to exit, against
 // the bare work of the two takes and the alpha (bench_capture_floor.exe matte): with the PNG written
@@ -361,7 +415,7 @@ void MeasureWatch(int count, int periodMs, int lifeMs) {
 
 int wmain(int argc, wchar_t** argv) {
     if (argc < 4) {
-        std::fprintf(stderr, "usage: bench_velmora THEME ROUNDS WAIT_SECONDS [velmora|capture|matte|wait|watch]...\n");
+        std::fprintf(stderr, "usage: bench_velmora THEME ROUNDS WAIT_SECONDS [velmora|coverage|capture|matte|wait|watch]...\n");
         return 2;
     }
     _setmode(_fileno(stdout), _O_BINARY);
@@ -377,6 +431,7 @@ int wmain(int argc, wchar_t** argv) {
     };
     try {
         if (wanted(L"velmora")) bench::MeasureVelmora(rounds);
+        if (wanted(L"coverage")) bench::MeasureCoverage(rounds);
         if (wanted(L"capture")) bench::MeasureCapture(rounds);
         if (wanted(L"matte")) bench::MeasureMatte(rounds);
         if (wanted(L"wait")) bench::MeasureWait(rounds, waitSeconds);

@@ -1,8 +1,9 @@
 // The windows that tools/velmora-output.sh shows velmora.exe at work on, with the state the fake
 // DWM (tests/dwm/fake_dwmapi) reports for them "in the system": an application window of Windows 11
-// (dark mode, rounded corners, Mica), one that the shell keeps cloaked (on another virtual desktop),
-// and one that draws its frame itself as the DWM would (cli/FramedWindow.h: Wine's DWM draws nothing)
-// and draws it anew from what is set. Writes READY once they are up; ends when the file DONE appears.
+// (dark mode, rounded corners, Mica), one that the shell keeps cloaked (on another virtual
+// desktop), a palette that the script moves over the first, and one that draws its frame itself as
+// the DWM would (cli/FramedWindow.h: Wine's DWM draws nothing) and draws it anew from what is set.
+// Writes READY once they are up; ends when the file DONE appears.
 //   bench_sample.exe READY DONE
 #include <windows.h>
 
@@ -39,6 +40,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     const HWND sample = MakeWindow(instance, L"Sample window", 100, 100, 640, 400);
     // Mica; dark mode, corners and colours are set-only, which no DWM reports back.
     SetSystemAttribute(sample, 38, 2);
+    MakeWindow(instance, L"Palette", 900, 560, 300, 200);
     testsupport::CreateFramedWindow(L"Self-framed window", 820, 560, testsupport::Redraws::WhenSet);
 
     if (FILE* ready = _wfopen(__wargv[1], L"w")) {

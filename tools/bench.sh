@@ -6,10 +6,10 @@
 # The build directory defaults to build-release/. Every run of a figure takes turns with its
 # floor; QUILLET_BENCH_ROUNDS (10), QUILLET_BENCH_LOG_LINES (100000 with the theme off; the
 # theme-on run sends 1000, each line there costs milliseconds) and QUILLET_BENCH_IDLE_SECONDS (60)
-# shorten a trial run, QUILLET_BENCH_FIGURES picks figures ("start enum log idle velmora capture
-# matte wait watch", all by default). About fourteen minutes on two cores. The capture, matte, wait
-# and watch figures run on a screen of QUILLET_BENCH_CAPTURE_SCREEN (3840x2160: the largest window
-# captured).
+# shorten a trial run, QUILLET_BENCH_FIGURES picks figures ("start enum log idle velmora coverage
+# capture matte wait watch", all by default). About fourteen minutes on two cores. The capture,
+# matte, wait and watch figures run on a screen of QUILLET_BENCH_CAPTURE_SCREEN (3840x2160: the
+# largest window captured).
 set -eu
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=${1:-$root/build-release}
@@ -17,9 +17,9 @@ build=$(mkdir -p "$build" && cd "$build" && pwd)
 rounds=${QUILLET_BENCH_ROUNDS:-10}
 log_lines=${QUILLET_BENCH_LOG_LINES:-100000}
 idle_seconds=${QUILLET_BENCH_IDLE_SECONDS:-60}
-figures=${QUILLET_BENCH_FIGURES:-start enum log idle velmora capture matte wait watch}
+figures=${QUILLET_BENCH_FIGURES:-start enum log idle velmora coverage capture matte wait watch}
 capture_screen=${QUILLET_BENCH_CAPTURE_SCREEN:-3840x2160}
-quillet_figures=$(echo " $figures " | sed 's/ velmora / /g; s/ capture / /g; s/ matte / /g; s/ wait / /g; s/ watch / /g')
+quillet_figures=$(echo " $figures " | sed 's/ velmora / /g; s/ coverage / /g; s/ capture / /g; s/ matte / /g; s/ wait / /g; s/ watch / /g')
 wanted() { case " $figures " in *" $1 "*) return 0 ;; esac; return 1; }
 
 "$root/tools/setup.sh"
@@ -64,7 +64,11 @@ if [ -n "$(echo $quillet_figures)" ]; then
     [ "$size" -le $((512 * 1024)) ] || verdict="**not met**"
     echo "| Quillet.exe size, KB (one static executable, stripped) | — | $((size / 1024)) | | | ≤ 512 | $verdict |"
 fi
-if wanted velmora; then
+console_figures=""
+for figure in velmora coverage; do
+    if wanted $figure; then console_figures="$console_figures $figure"; fi
+done
+if [ -n "$console_figures" ]; then
     # A console program draws nothing: the theme plays no part, one run with it off.
     echo
     echo "velmora.exe: $((3 * rounds)) runs of each program, a run taking a fraction of a second."
@@ -72,8 +76,11 @@ if wanted velmora; then
     echo "| figure | theme | velmora.exe | floor | ratio | target | |"
     echo "|---|---|---|---|---|---|---|"
     theme_prefix off
-    (cd "$build/bin" && "$root/tools/wine-run" --prefix="$prefix" bench_velmora.exe off "$rounds" 30 velmora)
+    # shellcheck disable=SC2086 # one word per figure
+    (cd "$build/bin" && "$root/tools/wine-run" --prefix="$prefix" bench_velmora.exe off "$rounds" 30 $console_figures)
     WINEPREFIX=$prefix wineserver -w
+fi
+if wanted velmora; then
     size=$(stat -c %s "$build/bin/velmora.exe")
     verdict=met
     [ "$size" -le $((1024 * 1024)) ] || verdict="**not met**"

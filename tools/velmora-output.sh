@@ -105,6 +105,12 @@ show set --title self-framed corner=small caption-color=#202020 text-color=#FFC0
 show look --title self-framed --expect corner=small --expect dark-mode=on --expect shadow=on
 show capture --title self-framed --matte --margin 16 -o matte.png
 cp "$work/matte.png" "$root/docs/matte.png"
+show monitors
+show move --title palette 560 300 300 200
+show explain --title sample
+show explain --title notes
+show windows --fields handle,shown,affinity,desktop,title
+show doctor
 watching
 show get --class VelmoraSample
 show set --title sample corner=oval

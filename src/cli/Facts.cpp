@@ -4,6 +4,7 @@
 #include <nlohmann/json.hpp>
 
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <iterator>
 
@@ -35,6 +36,14 @@ std::string ColourName(DWORD colorref) {
     return ColourText(colorref);
 }
 
+// Rounded to 1/steps, but never to 0 or 100 when it is not: 99.96 % of a window is not all of it.
+double RoundShare(double percent, double steps) {
+    double rounded = std::round(percent * steps) / steps;
+    if (rounded >= 100.0 && percent < 100.0) rounded = 100.0 - 1.0 / steps;
+    if (rounded <= 0.0 && percent > 0.0) rounded = 1.0 / steps;
+    return rounded;
+}
+
 COLORREF RgbOf(DWORD argb) { return RGB(argb >> 16 & 0xFF, argb >> 8 & 0xFF, argb & 0xFF); }
 
 Json RectJson(const RECT& r) { return Json{{"left", r.left}, {"top", r.top}, {"right", r.right}, {"bottom", r.bottom}}; }
@@ -55,6 +64,7 @@ Json ToJson(const Value& value) {
             [](const OnOff& v) { return Json(v.value); },
             [](const Integer& v) { return Json(v.value); },
             [](const Real& v) { return Json(v.value); },
+            [](const Percent& v) { return Json(RoundShare(v.value, 100.0)); },
             [](const Word& v) { return Json(v.text); },
             [](const Untrusted& v) { return Json(v.text); },
             [](const Handle& v) { return Json(HexHandle(v.window)); },
@@ -221,11 +231,16 @@ void CollectPairs(const Facts& facts, const std::string& prefix, std::vector<std
 std::string ValueText(const Value& value, bool inTable, bool shortFailure) {
     return std::visit(
         Overloaded{
-            [](const Unknown&) { return std::string("?"); },
+            [shortFailure](const Unknown& v) { return v.why.empty() || shortFailure ? std::string("?") : "unknown: " + v.why; },
             [](const YesNo& v) { return std::string(v.value ? "yes" : "no"); },
             [](const OnOff& v) { return std::string(v.value ? "on" : "off"); },
             [](const Integer& v) { return std::to_string(v.value); },
             [](const Real& v) { return Format("%.3f", v.value); },
+            [](const Percent& v) {
+                // One decimal, none for a whole number: 100 %, 37.5 %.
+                const double share = RoundShare(v.value, 10.0);
+                return std::fmod(share, 1.0) == 0.0 ? Format("%.0f %%", share) : Format("%.1f %%", share);
+            },
             [](const Word& v) { return v.text; },
             [inTable](const Untrusted& v) { return TerminalSafe(v.text, v.quoted && !inTable); },
             [](const Handle& v) { return HexHandle(v.window); },

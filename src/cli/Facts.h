@@ -15,7 +15,9 @@ namespace cli {
 struct Fact;
 using Facts = std::vector<Fact>;
 
-struct Unknown {};  // nobody could tell: "?" and null
+struct Unknown {  // nobody could tell: null; in text "?", or "unknown: why" where a reason is known but in a listing
+    std::string why;
+};
 struct YesNo {
     bool value;
 };
@@ -27,6 +29,9 @@ struct Integer {
 };
 struct Real {
     double value;  // three decimals in text
+};
+struct Percent {
+    double value;  // "37.5 %", "100 %" in text; two decimals in JSON
 };
 struct Word {  // the tool's own words: a name, a time stamp
     std::string text;
@@ -97,7 +102,7 @@ struct Table {
     bool shortFailures = false;  // in text, a failed cell reads "?" (or "no DWM"), the JSON has the reason
 };
 
-using Value = std::variant<Unknown, YesNo, OnOff, Integer, Real, Word, Untrusted, Handle, Mark, Rect, Margins, Colour,
+using Value = std::variant<Unknown, YesNo, OnOff, Integer, Real, Percent, Word, Untrusted, Handle, Mark, Rect, Margins, Colour,
                            Colorization, Rate, Version, Done, Failure, Painted, Group, Change, Table>;
 
 struct Fact {

@@ -15,6 +15,10 @@ void DefineBlur(CommandDefinition& command);
 void DefineCapture(CommandDefinition& command);
 void DefineLook(CommandDefinition& command);
 void DefineWait(CommandDefinition& command);
+void DefineMonitors(CommandDefinition& command);
+void DefineExplain(CommandDefinition& command);
+void DefineMove(CommandDefinition& command);
+void DefineDoctor(CommandDefinition& command);
 
 namespace {
 
@@ -31,6 +35,10 @@ constexpr CommandRow kCommands[] = {
     {"look", "what the DWM drew around a window, measured from the screen: corners, border, caption, shadow",
      &DefineLook},
     {"wait", "wait until a window exists, or holds every condition given, then print it", &DefineWait},
+    {"monitors", "each monitor: rectangle, work area, DPI and scale, primary, refresh rate, colour depth", &DefineMonitors},
+    {"explain", "whether a window is seen, partly seen or not seen, and every reason", &DefineExplain},
+    {"move", "place a window by its visible frame (or its rectangle), and read back where it went", &DefineMove},
+    {"doctor", "whether window tests can work on this machine and in this session", &DefineDoctor},
 };
 
 constexpr const char* kUsageHint = "Run 'velmora --help' for usage.\n";

@@ -11,6 +11,7 @@
 #include "cli/StopSignal.h"
 #include "cli/Target.h"
 #include "cli/TerminalText.h"
+#include "cli/Visibility.h"
 #include "cli/WindowEvents.h"
 #include "cli/WindowFields.h"
 
@@ -27,7 +28,8 @@ struct AttributeCondition {
 struct WaitOptions {
     WindowArguments arguments;
     std::vector<std::string> untilTyped;
-    std::optional<std::string> timeout, interval;
+    std::optional<std::string> timeout, interval, shownTyped;
+    std::optional<double> shown;  // per cent
     WindowSelector window;
     bool visible = false, cloaked = false, foreground = false, gone = false;
     std::vector<AttributeCondition> until;
@@ -70,10 +72,20 @@ Message Settle(WaitOptions& wait) {
     if (auto message = NothingLeft(wait.arguments, "wait")) return message;
     // Every top-level window may be the one awaited: --visible says whether it must show.
     wait.window.all = true;
-    if (wait.gone && (wait.visible || wait.cloaked || wait.foreground || !wait.untilTyped.empty())) {
+    if (wait.gone && (wait.visible || wait.cloaked || wait.foreground || wait.shownTyped || !wait.untilTyped.empty())) {
         return "--gone waits for no window: it takes no other condition";
     }
-    if (wait.visible && wait.cloaked) return "--visible and --cloaked cannot both hold";
+    if ((wait.visible || wait.shownTyped) && wait.cloaked) {
+        return std::string(wait.visible ? "--visible" : "--shown") + " and --cloaked cannot both hold";
+    }
+    if (wait.shownTyped) {
+        double share = 0;
+        const auto [end, error] = std::from_chars(wait.shownTyped->data(), wait.shownTyped->data() + wait.shownTyped->size(), share);
+        if (error != std::errc() || end != wait.shownTyped->data() + wait.shownTyped->size() || !(share > 0.0 && share <= 100.0)) {
+            return "--shown: expected a share in per cent above 0 and up to 100, got " + Quoted(*wait.shownTyped);
+        }
+        wait.shown = share;
+    }
     for (const std::string& typed : wait.untilTyped) {
         if (auto message = ParseCondition(typed, wait.until)) return message;
     }
@@ -89,8 +101,8 @@ Message Settle(WaitOptions& wait) {
     return ParseInterval(wait.interval, wait.intervalMs);
 }
 
-// The events that can change what a wait looks at: every kind but the moves, which change nothing
-// a condition asks.
+// The events that can change what a wait looks at: every kind but the moves, which come by the
+// hundred: --shown, the one condition they change, is looked at again each interval.
 constexpr WindowEventSet kWakingEvents = kAllWindowEvents & ~(EventBit(WindowEventKind::MoveSizeStart) |
                                                               EventBit(WindowEventKind::MoveSizeEnd) |
                                                               EventBit(WindowEventKind::Moved));
@@ -124,7 +136,8 @@ public:
         if (!m_said && ::IsWindow(probe.Window())) {
             m_said = true;
             WriteError("the DWM cannot tell whether a window is cloaked (" + ValueText(meaning) + "); " +
-                       (c.cloaked ? "--cloaked cannot hold" : "--visible looks at the window's own visibility alone"));
+                       (c.cloaked ? "--cloaked cannot hold"
+                                  : std::string(c.visible ? "--visible" : "--shown") + " looks at the window's own visibility alone"));
         }
         return std::nullopt;
     }
@@ -142,18 +155,18 @@ bool HoldsAttribute(WindowProbe& probe, const AttributeCondition& condition) {
     return (reading.value.scalar & condition.value) != 0;
 }
 
-// Every condition, the cheap ones first.
-bool Holds(WindowProbe& probe, const WaitOptions& c, Cloaking& cloaking) {
+// Every condition, the cheap ones first; the screen is read once a round, for every candidate.
+bool Holds(WindowProbe& probe, const WaitOptions& c, Cloaking& cloaking, Scene& scene) {
     if (c.visible && !probe.Visible()) return false;
     if (c.foreground && !probe.Foreground()) return false;
-    if (c.visible || c.cloaked) {
+    if (c.visible || c.cloaked || c.shown) {
         const auto bits = cloaking.Bits(probe, c);
-        if ((c.visible && bits.value_or(0) != 0) || (c.cloaked && bits.value_or(0) == 0)) return false;
+        if (((c.visible || c.shown) && bits.value_or(0) != 0) || (c.cloaked && bits.value_or(0) == 0)) return false;
     }
     for (const AttributeCondition& condition : c.until) {
         if (!HoldsAttribute(probe, condition)) return false;
     }
-    return true;
+    return !c.shown || LookAt(probe, scene).ShownPercent() >= *c.shown;
 }
 
 // The windows the selection names now, topmost first.
@@ -185,6 +198,7 @@ std::string Conditions(const WaitOptions& c) {
     if (c.visible) add("visible");
     if (c.cloaked) add("cloaked");
     if (c.foreground) add("in the foreground");
+    if (c.shown) add(ValueText(Percent{*c.shown}) + " shown");
     if (c.gone) add("gone");
     for (const AttributeCondition& condition : c.until) add(std::string(condition.attribute->name) + "=" + condition.text);
     return text.empty() ? "there" : text;
@@ -192,8 +206,7 @@ std::string Conditions(const WaitOptions& c) {
 
 // The window as `velmora windows` shows it: what the conditions saw of it, and the rest read now.
 int Show(WindowProbe& probe, bool json, int status) {
-    std::vector<const WindowField*> fields;
-    for (const WindowField& field : WindowFields()) fields.push_back(&field);
+    const std::vector<const WindowField*> fields = DefaultWindowFields();
     Facts row = ReadFields(probe, fields);
     if (HasClosed(probe.Window())) return FinishClosed({}, json, probe.Window());
     if (json) {
@@ -225,8 +238,9 @@ int RunWait(const WaitOptions& command) {
         std::vector<WindowProbe> candidates = Candidates(selector, names);
         if (command.gone && candidates.empty()) return FinishOutput(kExitOk);
         if (!command.gone) {
+            Scene scene;
             for (WindowProbe& probe : candidates) {
-                if (Holds(probe, command, cloaking)) return Show(probe, command.json, kExitOk);
+                if (Holds(probe, command, cloaking, scene)) return Show(probe, command.json, kExitOk);
             }
         }
         if (byHandle && candidates.empty()) {
@@ -266,6 +280,8 @@ void DefineWait(CommandDefinition& command) {
     command.Flag("--visible", options->visible, "visible and not cloaked: on the screen");
     command.Flag("--cloaked", options->cloaked, "cloaked (by its app, the shell or its owner)");
     command.Flag("--foreground", options->foreground, "the foreground window");
+    command.Option("--shown", options->shownTyped, "PCT",
+                   "at least PCT per cent of its visible frame on a monitor and under no window (as explain counts)");
     command.Flag("--gone", options->gone, "no window matches any more (or the handle has closed)");
     command.List("--until", options->untilTyped, "NAME=VALUE", "an attribute the DWM reports has this value (several: all)");
     command.Option("--timeout", options->timeout, "S", "give up after S seconds: exit 4 (default 30; none: never)");

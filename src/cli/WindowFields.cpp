@@ -7,6 +7,7 @@
 #include "cli/WindowSelector.h"
 #include "cli/Meanings.h"
 #include "cli/Output.h"
+#include "cli/Visibility.h"
 #include "framework/Handles.h"
 
 namespace cli {
@@ -76,6 +77,12 @@ constexpr WindowField kFields[] = {
      [](WindowProbe& p) { return AttributeField(p, "extended-frame-bounds"); }},
     {"dpi", "the window's DPI", [](WindowProbe& p) -> Value { return Integer{WindowDpi(p.Window())}; }},
     {"title", "the window title", [](WindowProbe& p) -> Value { return Untrusted{ToUtf8(p.Title()), true}; }},
+    {"desktop", "the id of its virtual desktop",
+     [](WindowProbe& p) { return p.TheScene().Desktops().DesktopId(p.Window()); }, false},
+    {"affinity", "display affinity: none, monitor, exclude-from-capture", [](WindowProbe& p) { return DisplayAffinity(p.Window()); },
+     false},
+    {"shown", "per cent of its visible frame on a monitor and under no window",
+     [](WindowProbe& p) -> Value { return Percent{LookAt(p, p.TheScene()).ShownPercent()}; }, false},
 };
 
 }  // namespace
@@ -128,6 +135,11 @@ bool WindowProbe::Visible() {
     return *m_visible;
 }
 
+Scene& WindowProbe::TheScene() {
+    if (!m_scene) m_scene = std::make_shared<Scene>();
+    return *m_scene;
+}
+
 bool WindowProbe::Minimized() {
     if (!m_minimized) m_minimized = ::IsIconic(m_window) != FALSE;
     return *m_minimized;
@@ -174,6 +186,14 @@ bool WindowProbe::Matches(const WindowSelector& s) {
 }
 
 std::span<const WindowField> WindowFields() { return kFields; }
+
+std::vector<const WindowField*> DefaultWindowFields() {
+    std::vector<const WindowField*> fields;
+    for (const WindowField& field : kFields) {
+        if (field.byDefault) fields.push_back(&field);
+    }
+    return fields;
+}
 
 const WindowField* FindWindowField(std::string_view name) {
     const auto found = std::find_if(std::begin(kFields), std::end(kFields), [&](const WindowField& f) { return name == f.name; });

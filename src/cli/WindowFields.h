@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include <map>
+#include <memory>
 #include <optional>
 #include <span>
 #include <string>
@@ -18,6 +19,7 @@
 namespace cli {
 
 struct WindowSelector;
+class Scene;
 
 // Image names by process id, each process asked once per run.
 class ProcessNames {
@@ -74,6 +76,9 @@ public:
     bool IsListed();
     // All the selector's options hold (its name, if any, is not looked at).
     bool Matches(const WindowSelector& selector);
+    // What the run knows of the screen (Visibility.h): the one shared, else one of its own.
+    void ShareScene(std::shared_ptr<Scene> scene) { m_scene = std::move(scene); }
+    Scene& TheScene();
 
 private:
     HWND m_window;
@@ -85,15 +90,19 @@ private:
     std::optional<bool> m_visible, m_minimized, m_foreground, m_hasRect;
     RECT m_rect{};
     std::map<const dwm::Attribute*, dwm::AttributeReading> m_attributes;
+    std::shared_ptr<Scene> m_scene;
 };
 
 struct WindowField {
     const char* name;
     const char* help;
     Value (*read)(WindowProbe& probe);
+    bool byDefault = true;  // listed when --fields names none
 };
 
 std::span<const WindowField> WindowFields();
+// The fields a listing shows when none are named.
+std::vector<const WindowField*> DefaultWindowFields();
 const WindowField* FindWindowField(std::string_view name);
 // The named fields' facts, in the order given.
 Facts ReadFields(WindowProbe& probe, std::span<const WindowField* const> fields);

@@ -3,6 +3,7 @@
 
 #include "cli/Arguments.h"
 #include "cli/Target.h"
+#include "cli/Visibility.h"
 #include "cli/WindowFields.h"
 
 namespace cli {
@@ -25,7 +26,7 @@ std::string FieldNames() {
 Message ParseFields(const std::vector<std::string>& names, std::vector<const WindowField*>& fields) {
     fields.clear();
     if (names.empty()) {
-        for (const WindowField& field : WindowFields()) fields.push_back(&field);
+        fields = DefaultWindowFields();
         return std::nullopt;
     }
     for (const std::string& name : names) {
@@ -43,8 +44,11 @@ int RunWindows(const WindowsOptions& command) {
     Table table{{}, {}, true};
     for (const WindowField* field : command.fields) table.columns.push_back(field->name);
     ProcessNames names;
+    // The screen as the whole listing sees it: each window above read once, not once a row.
+    const auto scene = std::make_shared<Scene>();
     for (HWND window : TopLevelWindows()) {
         WindowProbe probe(window, names);
+        probe.ShareScene(scene);
         if ((!command.filter.all && !probe.IsListed()) || !probe.Matches(command.filter)) continue;
         Facts row = ReadFields(probe, command.fields);
         // A window that closed while it was read answers with empty facts: it is no longer there to list.

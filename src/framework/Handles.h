@@ -58,6 +58,8 @@ using UniqueWinEventHook = UniqueHandle<HandleKind<HWINEVENTHOOK, &::UnhookWinEv
 using UniqueKernelObject = UniqueHandle<HandleKind<HANDLE, &::CloseHandle>>;
 using UniqueFile = UniqueHandle<HandleKind<HANDLE, &::CloseHandle, -1>>;
 using UniqueFind = UniqueHandle<HandleKind<HANDLE, &::FindClose, -1>>;
+using UniqueModule = UniqueHandle<HandleKind<HMODULE, &::FreeLibrary>>;
+using UniqueDesktop = UniqueHandle<HandleKind<HDESK, &::CloseDesktop>>;
 
 // GetDC/ReleaseDC as a scope; a null window is the screen.
 class WindowDc {

@@ -26,7 +26,8 @@ cli::ParsedCommandLine Parse(const Args& args) { return cli::ParseCommandLine(cl
 const std::map<std::string, Args> kValidLines = {
     {"windows", {"windows"}}, {"get", {"get", "0x10"}}, {"composition", {"composition"}}, {"watch", {"watch"}},
     {"set", {"set", "0x10", "corner=round"}}, {"frame", {"frame", "0x10", "all"}}, {"blur", {"blur", "0x10", "on"}},
-    {"capture", {"capture", "0x10"}}, {"wait", {"wait", "0x10"}}, {"look", {"look", "0x10"}},
+    {"capture", {"capture", "0x10"}}, {"wait", {"wait", "0x10"}}, {"monitors", {"monitors"}}, {"explain", {"explain", "0x10"}},
+    {"move", {"move", "0x10", "1", "2"}}, {"doctor", {"doctor"}}, {"look", {"look", "0x10"}},
 };
 
 TEST(CommandLineTest, EveryCommandParsesHasItsHelpAndRefusesWordsAfterItsArguments) {
@@ -101,6 +102,15 @@ const Row kRows[] = {
     {{"capture", "0x10", "--area", "middle"}, "! --area: expected frame, window or client, got 'middle'"},
     {{"capture", "0x10", "--method", "paint"}, "! --method: expected auto, screen or print"},
     {{"capture", "0x10", "-o", ""}, "! --output"}, {{"capture", "0x10", "extra"}, "! 'extra'"},
+    {{"wait", "0x10", "--shown", "0"}, "! --shown: expected a share"}, {{"wait", "0x10", "--shown", "100.5"}, "! --shown"},
+    {{"wait", "0x10", "--shown", "nan"}, "! --shown"}, {{"wait", "0x10", "--shown", "12.5"}, "wait"},
+    {{"wait", "0x10", "--shown", "50", "--cloaked"}, "! --shown and --cloaked"}, {{"wait", "0x10", "--gone", "--shown", "5"}, "! --gone"},
+    {{"explain", "--title", "x", "--backdrop"}, "explain"}, {{"explain", "0x10", "extra"}, "! 'extra'"},
+    {{"move", "0x10", "1"}, "! expected a position and maybe a size"}, {{"move", "0x10", "1", "2", "3"}, "! expected a position"},
+    {{"move", "--title", "x", "--by", "window", "--", "-8", "-8", "640", "480"}, "move"}, {{"move", "--title", "x", "560", "300"}, "move"},
+    {{"move", "0x10", "1", "2", "0", "480"}, "! bad size '0'"}, {{"move", "0x10", "1", "y"}, "! bad position 'y'"},
+    {{"move", "0x10", "1", "2", "--by", "middle"}, "! --by: expected frame or window, got 'middle'"},
+    {{"move", "0x10", "1", "2", "--monitor", "0"}, "! --monitor: expected a monitor's number from 1"},
     {{"capture", "0x10", "--margin", "4"}, "! give --matte too"}, {{"capture", "0x10", "--matte", "--method", "print"}, "! --matte"},
     {{"capture", "0x10", "--matte", "--margin", "-1"}, "! --margin"}, {{"set", "0x10", "corner=round", "--nudge"}, "! --nudge"},
     {{"look", "0x10", "--expect", "corner=round", "--expect", "shadow=on", "--tolerance", "0"}, "look"},

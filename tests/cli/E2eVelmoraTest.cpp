@@ -74,6 +74,7 @@ struct Row {
     Output stdoutTo = Output::Pipes;        // or Full, Closed: stdout as the child has it
     bool noDwmapi = false;                  // no dwmapi.dll in system32
     bool notes = false;                     // stderr may say more than .err (watch says how it stops)
+    const char* user = "";                  // the user's settings for the run: transparency=0|1, high-contrast=FLAGS
 };
 void PrintTo(const Row& row, std::ostream* out) { *out << row.args; }
 
@@ -109,6 +110,33 @@ void TellWindowsVersion(const std::string& version) {
     set(L"CurrentBuild", build);
 }
 
+// The user's settings a row may give, in the prefix's registry (HKCU) for that run only.
+struct UserSetting { const char* name; const wchar_t* key; const wchar_t* value; DWORD type; };
+constexpr UserSetting kUserSettings[] = {
+    {"transparency", L"Software\\Microsoft\\Windows\\CurrentVersion\\Themes\\Personalize", L"EnableTransparency", REG_DWORD},
+    {"high-contrast", L"Control Panel\\Accessibility\\HighContrast", L"Flags", REG_SZ}};
+
+void SetUserSettings(const std::string& settings, bool set) {
+    std::istringstream words(settings);
+    for (std::string setting; words >> setting;) {
+        const std::string name = setting.substr(0, setting.find('=')), value = setting.substr(setting.find('=') + 1);
+        const auto known = std::find_if(std::begin(kUserSettings), std::end(kUserSettings), [&](const UserSetting& u) { return name == u.name; });
+        ASSERT_NE(known, std::end(kUserSettings)) << name;
+        if (!set) { ::RegDeleteKeyValueW(HKEY_CURRENT_USER, known->key, known->value); continue; }
+        const DWORD number = std::stoul(value);
+        const std::wstring text = cli::ToWide(value);
+        const bool dword = known->type == REG_DWORD;
+        ASSERT_EQ(::RegSetKeyValueW(HKEY_CURRENT_USER, known->key, known->value, known->type, dword ? static_cast<const void*>(&number) : text.c_str(),
+                                    dword ? sizeof number : static_cast<DWORD>((text.size() + 1) * sizeof(wchar_t))), ERROR_SUCCESS);
+    }
+}
+
+// Never narrower than 250 x 150, as a window that clamps what it is given.
+LRESULT CALLBACK KeepMinimumSize(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_GETMINMAXINFO) reinterpret_cast<MINMAXINFO*>(lParam)->ptMinTrackSize = POINT{250, 150};
+    return ::DefWindowProcW(window, message, wParam, lParam);
+}
+
 // Four solid quadrants, the same whether painted or printed.
 LRESULT CALLBACK PaintQuadrants(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     if (message != WM_PAINT && message != WM_PRINTCLIENT) return ::DefWindowProcW(window, message, wParam, lParam);
@@ -124,8 +152,10 @@ public:
     static void SetUpTestSuite() {
         const WNDCLASSW quadrants{0, &PaintQuadrants, 0, 0, nullptr, nullptr, nullptr, nullptr, nullptr, L"VelmoraQuadrants"};
         ::RegisterClassW(&quadrants);
+        const WNDCLASSW minimum{0, &KeepMinimumSize, 0, 0, nullptr, nullptr, nullptr, nullptr, nullptr, L"VelmoraMinimum"};
+        ::RegisterClassW(&minimum);
         for (const wchar_t* name : {L"VelmoraTestClass", L"VelmoraWideClass", L"VelmoraEvilClass", L"VelmoraClosable", L"VelmoraCover",
-                                      L"VelmoraLongClass"}) {
+                                      L"VelmoraLongClass", L"VelmoraWhere"}) {
             const WNDCLASSW windowClass{0, ::DefWindowProcW, 0, 0, nullptr, nullptr, nullptr, nullptr, nullptr, name};
             ::RegisterClassW(&windowClass);
         }
@@ -144,7 +174,15 @@ public:
                              {"{Q}", L"VelmoraQuadrants", L"Velmora Quadrants", 760, 620, 300, 200, WS_VISIBLE},
                              {"{C}", L"VelmoraCover", L"Velmora Cover", 980, 740, 150, 120, WS_VISIBLE},
                              {"{M}", L"VelmoraQuadrants", L"Velmora Minimized", 100, 700, 300, 200, WS_VISIBLE | WS_MINIMIZE},
-                             {"{L}", L"VelmoraLongClass", longTitle.c_str(), 200, 200, 200, 100, 0}};
+                             {"{L}", L"VelmoraLongClass", longTitle.c_str(), 200, 200, 200, 100, 0},
+                             // Where windows are: a frame of 400 x 200 (the fake's borders 7, 0, 7, 7) whose top right
+                             // quarter another covers; half of one past the right edge of the 1280-pixel screen; one to
+                             // move that keeps a minimum size, and one to move that is minimized.
+                             {"{S}", L"VelmoraWhere", L"Velmora Shown", 800, 150, 414, 207, WS_VISIBLE},
+                             {"{V}", L"VelmoraWhere", L"Velmora Over", 1000, 150, 214, 107, WS_VISIBLE},
+                             {"{P}", L"VelmoraWhere", L"Velmora Partly", 1100, 870, 360, 107, WS_VISIBLE},
+                             {"{X}", L"VelmoraMinimum", L"Velmora Movable", 0, 880, 300, 140, WS_VISIBLE},
+                             {"{Y}", L"VelmoraWhere", L"Velmora Restorable", 400, 880, 300, 140, WS_VISIBLE | WS_MINIMIZE}};
         for (const Made& m : made) {
             s_windows[m.key] = ::CreateWindowExW(0, m.className, m.title, WS_OVERLAPPEDWINDOW | m.visible, m.x, m.y,
                                                  m.width, m.height, nullptr, nullptr, nullptr, nullptr);
@@ -175,6 +213,7 @@ protected:
                                                  300, 300, 300, 200, nullptr, nullptr, nullptr, nullptr);
         }
         // A is the topmost of the test's windows, and the foreground window; the cover lies over the quadrants.
+        if (!::IsIconic(s_windows["{Y}"])) ::ShowWindow(s_windows["{Y}"], SW_SHOWMINNOACTIVE);  // a row restores it
         ::SetWindowPos(s_windows["{C}"], HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
         ::SetWindowPos(s_windows["{A}"], HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
         ::SetForegroundWindow(s_windows["{A}"]);
@@ -264,6 +303,7 @@ protected:
         const std::wstring dwmapi = SystemDwmapi();
         if (row.noDwmapi) ::MoveFileExW(dwmapi.c_str(), (dwmapi + L".away").c_str(), MOVEFILE_REPLACE_EXISTING);
         TellWindowsVersion(row.os);
+        SetUserSettings(row.user, true);
         Result r;
         {
             testsupport::ChildProcess velmora(L"\"" + Directory() + L"velmora.exe\" " + cli::ToWide(Expand(row.args)), launch);
@@ -273,6 +313,7 @@ protected:
             if (!r.finished) velmora.Kill(99);
             r.exitCode = velmora.ExitCode(), r.out = velmora.Out(), r.err = velmora.Err();
         }
+        SetUserSettings(row.user, false);
         if (row.noDwmapi) ::MoveFileExW((dwmapi + L".away").c_str(), dwmapi.c_str(), MOVEFILE_REPLACE_EXISTING);
         return r;
     }
@@ -457,6 +498,69 @@ const Row kFakeDwmRows[] = {
     {.args = "get {A} corner", .out = {"\ncorner no DWM\n"}, .noDwmapi = true},
     {.args = "composition --json", .schema = "composition", .json = {{"/dwm", "false"}, {"/composition/error", "no DWM"},
         {"/composition/hresult", "0x8007007e"}}, .noDwmapi = true},
+    // Where a window is and who sees it. What Wine has no service for reads unknown, with why.
+    {.args = "monitors", .out = {"\nnumber name rect work dpi scale primary refresh-hz bits\n", "\n1 \\\\.\\DISPLAY1 0, 0, 1280, "
+        "1024 (1280 x 1024) 0, 0, 1280, 1024 (1280 x 1024) 96 100 % yes ? 32\n"}},
+    {.args = "monitors --json", .schema = "monitors", .json = {{"/0/number", "1"}, {"/0/rect/right", "1280"}, {"/0/scale", "100.0"},
+        {"/0/primary", "true"}, {"/0/refresh-hz", "null"}}},
+    {.args = "explain {S}", .out = {"\nverdict partly seen\n", "\ncovered 25 % of its frame lies under 1 window above it\n",
+        "\nframe 807, 150, 1207, 350 (400 x 200)\n", "\nframe-from dwm\n", "\ninsets left 7, right 7, top 0, bottom 7\n",
+        "\non-monitors 100 %\n", "\ncovered 25 %\n", "\nshown 75 %\n", "\n{V} {exe} 25 % Velmora Over\n", "\ncloaked no\n",
+        "\naffinity unknown: the system keeps no display affinity (it answers for a window that does not exist)\n"},
+     .notOut = {"\nbackdrop shows", "\ndesktop "}},
+    {.args = "explain {S} --json", .schema = "explain", .json = {{"/verdict", "partly seen"}, {"/reasons/0/reason", "covered"},
+        {"/covered", "25.0"}, {"/shown", "75.0"}, {"/covered-by/0/handle", "{V}"}, {"/covered-by/0/share", "25.0"},
+        {"/insets/right", "7"}, {"/insets/bottom", "7"}, {"/affinity", "null"}, {"/alpha", "255"}}},
+    {.args = "explain {S}", .out = {"\nframe 801, 152, 1211, 353 (410 x 201)\n", "\ninsets left 1, right 3, top 2, bottom 4\n"},
+     .env = {{L"FAKE_DWM_FRAME_INSET", L"1,2,3,4"}}},
+    {.args = "explain {P}", .out = {"\nverdict partly seen\n", "\noff-screen 50 % of its frame lies on no monitor\n",
+        "\non-monitors 50 %\n", "\nmonitors:\nnumber name share\n1 \\\\.\\DISPLAY1 50 %\n"}},
+    {.args = "explain {M}", .out = {"\nverdict not seen\n", "\nminimized it is minimized\n", "\nshown 0 %\n"}},
+    {.args = "explain {H}", .out = {"\nverdict not seen\n", "\nhidden its visibility flag (WS_VISIBLE) is off\n"}},
+    {.args = "explain {B}", .out = {"\nverdict not seen\n", "\ncloaked shell\n", "\ncloaked cloaked by shell (its virtual desktop "
+        "is unknown: the system has no virtual desktop service (class not registered))\n",
+        "\ndesktop unknown: the system has no virtual desktop service (class not registered)\n"}},
+    {.args = "explain {B} --json", .schema = "explain", .json = {{"/cloaked", "shell"}, {"/desktop", "null"}, {"/current-desktop", "null"},
+        {"/reasons/0/reason", "cloaked"}, {"/shown", "0.0"}}},
+    // The backdrop A asks for: the build, the user's settings, energy saver (unknown under Wine), A active.
+    {.args = "explain {A} --json", .schema = "explain", .json = {{"/verdict", "seen"}, {"/backdrop/asked", "mica"},
+        {"/backdrop/shows", "false"}, {"/backdrop/checks/0/check", "build"}, {"/backdrop/checks/0/blocks", "false"},
+        {"/backdrop/checks/1/finding", "false"}, {"/backdrop/checks/1/blocks", "true"}, {"/backdrop/checks/2/finding", "null"},
+        {"/backdrop/checks/3/finding", "true"}, {"/backdrop/checks/3/blocks", "true"}, {"/backdrop/checks/4/finding", "true"},
+        {"/backdrop/checks/5/blocks", "false"}}, .user = "transparency=0 high-contrast=127"},
+    {.args = "explain {J} --backdrop", .out = {"\nbackdrop asked auto\n", "\nbackdrop shows no\n", "\ntransparency-effects on no\n",
+        "\nhigh-contrast off no\n", "\nactive no yes\n", "\nenergy-saver unknown: the system reports no effective power mode"},
+     .user = "transparency=1 high-contrast=126"},
+    {.args = "explain {A} --backdrop", .out = {"\nbackdrop asked needs Windows 11 22H2 (build 22621); this is 10.0.22000\n",
+        "\nbuild 10.0.22000 yes\n"}, .os = "10.0.22000"},
+    {.args = "explain {K}", .exit = 3, .notOut = {"verdict"}, .err = {"the window {K} has closed"}, .env = ClosesAtCall(L"1")},
+    {.args = "windows --title \"Velmora Shown\"", .out = {"\nhandle pid process class visible minimized cloaked rect frame dpi title\n"}},
+    {.args = "windows --title \"Velmora Shown\" --fields handle,shown,affinity,desktop", .out = {"\n{S} 75 % ? ?\n"}},
+    {.args = "windows --json --title \"Velmora Shown\" --fields shown,affinity,desktop", .schema = "windows",
+     .json = {{"/0/shown", "75.0"}, {"/0/affinity", "null"}, {"/0/desktop", "null"}}},
+    {.args = "wait {S} --shown 75 --timeout 2", .out = {"\n{S} {pid} {exe} VelmoraWhere yes no no "}},
+    {.args = "wait {S} --shown 75.1 --timeout 0.3", .exit = 4, .err = {"timed out after 0.3 s waiting for the window to be 75.1 % shown"}},
+    // move: the visible frame where asked (the fake's borders around it), the rectangle, a size clamped, a window restored.
+    {.args = "move {X} 200 700 300 200", .out = {"\nby frame\n", "\nrequested 200, 700, 500, 900 (300 x 200)\n",
+        "\nframe 200, 700, 500, 900 (300 x 200)\n", "\nrect 193, 700, 507, 907 (314 x 207)\n"}, .notOut = {"difference"}},
+    {.args = "move {X} 10 700 320 240 --by window --json", .schema = "move", .json = {{"/by", "window"}, {"/rect/left", "10"},
+        {"/rect/bottom", "940"}, {"/frame/left", "17"}, {"/frame/bottom", "933"}, {"/frame-from", "dwm"}}},
+    {.args = "move {X} 50 720 100 80", .exit = 1, .out = {"\nframe 50, 720, 286, 863 (236 x 143)\n", "\ndifference width 136\n",
+        "\ndifference height 63\n"}, .err = {"its frame is 236 x 143 at 50, 720 where 100 x 80 at 50, 720 was asked: the window "
+        "refused or clamped it"}},
+    {.args = "move {Y} 400 760 200 120 --json", .schema = "move", .json = {{"/restored-from", "minimized"}, {"/frame/left", "400"},
+        {"/frame/right", "600"}, {"/rect/bottom", "887"}}},
+    {.args = "move {X} 1 2 --monitor 2", .exit = 1, .err = {"--monitor 2: there is 1 monitor ('velmora monitors' lists them)"}},
+    {.args = "move {X} 1", .exit = 2, .err = {"expected a position and maybe a size"}},
+    // doctor: what fails window tests names itself.
+    {.args = "doctor", .out = {"\nverdict window tests can work here\n", "\nsession console, session ", "\ninput-desktop yes ok\n",
+        "\nmonitor 1 1280 x 1024 ok\n", "\ncomposition on ok\n", "\nscreen readable ok\n", "\nsystem-dpi 96 (100 %) ok\n",
+        "\nenergy-saver unknown: the system reports no effective power mode"}},
+    {.args = "doctor --json", .exit = 1, .schema = "doctor", .err = {"window tests will fail here: composition"},
+     .json = {{"/verdict", "window tests will fail here"}, {"/checks/3/check", "composition"}, {"/checks/3/finding", "false"},
+              {"/checks/3/verdict", "fail"}}, .env = kOff},
+    {.args = "doctor", .exit = 1, .out = {"\ntransparency-effects off warn\n", "\nhigh-contrast on fail\n"},
+     .err = {"window tests will fail here: high-contrast"}, .user = "transparency=0 high-contrast=127"},
 };
 
 // wait, and watch of one window: the row's command, with what happens to the test's windows while it runs
@@ -493,6 +597,10 @@ TEST_F(VelmoraE2e, WaitAndWatchEndWhenTheWindowDoes) {
           .err = {"timed out after 0.5 s waiting for the window to be visible; last seen:"}}},
         {{.args = "wait --title nosuchwindow --timeout 0.2", .exit = 4, .notOut = {"0x"}, .err = {"no window matched"}}},
         {{.args = "wait {A} --until corner=round", .exit = 2, .err = {"--until: the DWM reports no value of 'corner'"}}},
+        // Shown whole once the window over it moves away.
+        {{.args = "wait {S} --shown 100 --interval 50 --timeout 10", .out = {"\n{S} {pid} {exe} VelmoraWhere yes no no "}},
+         [] { ::SetWindowPos(s_windows["{V}"], nullptr, 1000, 400, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE); },
+         [] { ::SetWindowPos(s_windows["{V}"], nullptr, 1000, 150, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE); }},
         // Ended by its window closing, well before its 30 s (a run is killed after 20): as velmora reads its
         // attributes once watching, or as it reads it for the snapshot, when there is nothing to watch.
         {{.args = "watch {K} --interval 50 --seconds 30", .out = {" destroyed {K} "}, .env = ClosesAtCall(L"2")}},
@@ -704,6 +812,12 @@ const Row kWineDwmRows[] = {
     {.args = "wait {A} --visible --timeout 5", .out = {"\n{A} {pid} {exe} VelmoraTestClass yes no ? "},
      .err = {"the DWM cannot tell whether a window is cloaked (error 0x80004001: not implemented (E_NOTIMPL)); --visible looks"}},
     {.args = "wait {A} --cloaked --timeout 0.3", .exit = 4, .err = {"--cloaked cannot hold", "timed out after 0.3 s"}},
+    // Without frame bounds the rectangle stands for the frame, and says so; placing a frame by it fails.
+    {.args = "explain {S}", .out = {"\nverdict partly seen\n", "\nframe 800, 150, 1214, 357 (414 x 207)\n",
+        "\nframe-from error 0x80004001", "\ninsets unknown: the DWM gives no frame bounds\n",
+        "\ncloaking-unknown the DWM cannot tell whether it is cloaked"}},
+    {.args = "move {X} 200 700 300 200", .exit = 1, .out = {"\nrect 200, 700, 500, 900 (300 x 200)\n", "\nframe-from error 0x80004001"}},
+    {.args = "wait {A} --shown 100 --timeout 5", .out = {"\n{A} "}, .err = {"--shown looks at the window's own visibility alone"}},
     // Without a DWM that answers, what the window drew itself: Wine's square frame, no shadow.
     {.args = "look {A} --expect corner=square --expect shadow=off", .out = {"\ncorner square square (radius 0) yes\n", "\nshadow off shadow off yes\n"}},
 };

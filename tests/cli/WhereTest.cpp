@@ -1,0 +1,126 @@
+// Where a window is and how much of it shows, in process: the coverage arithmetic against a count of
+// pixels, the order of monitors, the window rectangle that puts a frame in place, the black screen
+// and shares as text.
+#include "cli/Coverage.h"
+#include "cli/Doctor.h"
+#include "cli/Facts.h"
+#include "cli/Monitors.h"
+#include "cli/Placement.h"
+
+#include <gtest/gtest.h>
+
+#include <random>
+
+namespace cli {
+namespace {
+
+struct CoverageRow {
+    const char* what;
+    RECT frame;
+    std::vector<RECT> monitors, covers;
+    std::int64_t onMonitors, covered, shown;
+    std::vector<std::int64_t> perMonitor;
+    std::vector<std::size_t> top;  // indices into covers, most first
+};
+
+const RECT kScreen{0, 0, 1000, 1000};
+
+TEST(Coverage, SharesOfTheFrame) {
+    const CoverageRow rows[] = {
+        {"alone", {0, 0, 100, 100}, {kScreen}, {}, 10000, 0, 10000, {10000}, {}},
+        // 6000 + 3000 less the 1000 both hide.
+        {"overlapping covers", {0, 0, 100, 100}, {kScreen}, {{0, 0, 60, 100}, {40, 0, 100, 50}}, 10000, 8000, 2000, {10000}, {0, 1}},
+        {"covers meeting at an edge", {0, 0, 100, 100}, {kScreen}, {{0, 0, 50, 100}, {50, 0, 100, 100}}, 10000, 10000, 0, {10000}, {0, 1}},
+        // The cover hides only what no monitor shows: nothing of the shown part.
+        {"cover off the screen", {-50, 0, 50, 100}, {kScreen}, {{-50, 0, 0, 100}}, 5000, 5000, 5000, {5000}, {0}},
+        {"across two monitors of different heights", {50, 0, 150, 100}, {{0, 0, 100, 100}, {100, 0, 200, 50}}, {}, 7500, 0, 7500,
+         {5000, 2500}, {}},
+        {"a cover over both monitors", {50, 0, 150, 100}, {{0, 0, 100, 100}, {100, 0, 200, 50}}, {{90, 40, 120, 100}}, 7500, 1800,
+         7500 - 600 - 200, {5000, 2500}, {0}},
+        {"one cover holds it all", {10, 10, 20, 20}, {kScreen}, {{0, 0, 500, 500}}, 100, 100, 0, {100}, {0}},
+        {"empty and inverted covers", {0, 0, 100, 100}, {kScreen}, {{5, 5, 5, 50}, {60, 60, 40, 80}}, 10000, 0, 10000, {10000}, {}},
+        {"no monitor under it", {2000, 0, 2100, 100}, {kScreen}, {{2000, 0, 2050, 100}}, 0, 5000, 0, {0}, {0}},
+        {"a zero-size frame", {10, 10, 10, 60}, {kScreen}, {{0, 0, 500, 500}}, 0, 0, 0, {0}, {}},
+        // Equal shares keep the z-order; the fourth is left out.
+        {"three of four", {0, 0, 100, 100}, {kScreen},
+         {{0, 0, 10, 100}, {0, 0, 100, 30}, {90, 0, 100, 100}, {0, 90, 100, 100}}, 10000, 10000 - 80 * 60, 80 * 60, {10000},
+         {1, 0, 2}},
+        // Past 2^31 pixels, where 32-bit products wrap.
+        {"a frame of 2.5 billion pixels", {0, 0, 50000, 50000}, {{0, 0, 50000, 50000}}, {{0, 0, 50000, 25000}}, 2500000000,
+         1250000000, 1250000000, {2500000000}, {0}},
+    };
+    for (const CoverageRow& row : rows) {
+        SCOPED_TRACE(row.what);
+        const Coverage c = ComputeCoverage(row.frame, row.monitors, row.covers);
+        EXPECT_EQ(c.frame, Area(row.frame));
+        EXPECT_EQ(c.onMonitors, row.onMonitors);
+        EXPECT_EQ(c.covered, row.covered);
+        EXPECT_EQ(c.shown, row.shown);
+        EXPECT_EQ(c.perMonitor, row.perMonitor);
+        std::vector<std::size_t> top;
+        for (const CoverShare& share : c.top) top.push_back(share.index);
+        EXPECT_EQ(top, row.top);
+    }
+}
+
+// Against a count of pixels, on random rectangles of a small grid: every edge case of the sweep at once.
+TEST(Coverage, UnionAreaIsThePixelCount) {
+    std::mt19937 random(20240611);
+    std::uniform_int_distribution<LONG> coordinate(-3, 24);
+    std::uniform_int_distribution<int> count(0, 9);
+    for (int trial = 0; trial < 500; ++trial) {
+        std::vector<RECT> rects(static_cast<std::size_t>(count(random)));
+        for (RECT& r : rects) r = RECT{coordinate(random), coordinate(random), coordinate(random), coordinate(random)};
+        std::int64_t pixels = 0;
+        for (LONG y = -3; y < 24; ++y) {
+            for (LONG x = -3; x < 24; ++x) {
+                const POINT p{x, y};
+                pixels += std::any_of(rects.begin(), rects.end(), [&](const RECT& r) { return ::PtInRect(&r, p) != FALSE; });
+            }
+        }
+        ASSERT_EQ(UnionArea(rects), pixels) << "trial " << trial;
+    }
+}
+
+TEST(Monitors, LeftToRightThenTopToBottom) {
+    const auto monitor = [](const wchar_t* device, LONG left, LONG top) {
+        MonitorInfo m;
+        m.device = device;
+        m.rect = RECT{left, top, left + 1920, top + 1080};
+        return m;
+    };
+    std::vector<MonitorInfo> monitors{monitor(L"D4", 1920, 0), monitor(L"D2", 0, 0), monitor(L"D1", -1280, 200),
+                                      monitor(L"D3", 0, -1080), monitor(L"D0", 1920, 0)};
+    OrderMonitors(monitors);
+    std::wstring order;
+    for (const MonitorInfo& m : monitors) order += m.device + L" ";
+    EXPECT_EQ(order, L"D1 D3 D2 D0 D4 ");
+}
+
+std::string Text(const RECT& r) { return ValueText(Rect{r}); }
+
+TEST(Placement, TheFrameLandsWhereAsked) {
+    // The invisible borders of Windows 10 and 11: 7 pixels left, right and bottom.
+    const RECT rect{100, 100, 500, 400}, frame{107, 100, 493, 393};
+    EXPECT_EQ(Text(WindowRectForFrame(RECT{0, 0, 300, 200}, frame, rect)), "-7, 0, 307, 207 (314 x 207)");
+    // Without a size, the size it has.
+    EXPECT_EQ(Text(RequestedRect(PlacementRequest{-8, 20, std::nullopt, PlaceBy::Frame}, frame)), "-8, 20, 378, 313 (386 x 293)");
+    EXPECT_EQ(Text(RequestedRect(PlacementRequest{5, 6, SIZE{640, 480}, PlaceBy::Window}, rect)), "5, 6, 645, 486 (640 x 480)");
+}
+
+TEST(Doctor, AScreenIsBlackWhenEveryPixelIs) {
+    std::vector<std::uint32_t> pixels(64 * 36, 0xFF000000u);  // alpha is no colour
+    EXPECT_TRUE(AllBlack(pixels));
+    pixels.back() = 0xFF000001u;
+    EXPECT_FALSE(AllBlack(pixels));
+}
+
+TEST(Facts, SharesAsText) {
+    const std::pair<double, const char*> rows[] = {{100.0, "100 %"}, {37.5, "37.5 %"}, {100.0 / 3, "33.3 %"},
+                                                   {99.96, "99.9 %"}, {0.01, "0.1 %"},  {0.0, "0 %"}, {150.0, "150 %"}};
+    for (const auto& [share, text] : rows) EXPECT_EQ(ValueText(Percent{share}), text) << share;
+    EXPECT_EQ(DocumentJson({{"shown", Percent{99.999}}}), "{\"shown\":99.99}\n");
+}
+
+}  // namespace
+}  // namespace cli
