@@ -6,10 +6,14 @@
 #include "cli/Facts.h"
 #include "cli/Monitors.h"
 #include "cli/Placement.h"
+#include "cli/Visibility.h"
+#include "cli/WindowFields.h"
 
 #include <gtest/gtest.h>
 
 #include <random>
+
+#include "support/FakeDwm.h"
 
 namespace cli {
 namespace {
@@ -106,6 +110,40 @@ TEST(Placement, TheFrameLandsWhereAsked) {
     // Without a size, the size it has.
     EXPECT_EQ(Text(RequestedRect(PlacementRequest{-8, 20, std::nullopt, PlaceBy::Frame}, frame)), "-8, 20, 378, 313 (386 x 293)");
     EXPECT_EQ(Text(RequestedRect(PlacementRequest{5, 6, SIZE{640, 480}, PlaceBy::Window}, rect)), "5, 6, 645, 486 (640 x 480)");
+}
+
+// Windows of this process against the fake DWM (borders 7, 0, 7, 7), topmost so that no other test's
+// window lies above them: only the visible, unminimized windows above cover, by their visible
+// frames, not their rectangles. (The tests' Windows 7 knows no cloaking: the end-to-end rows cloak.)
+TEST(Scene, TheWindowsAboveCoverByTheirVisibleFrames) {
+    testsupport::FakeDwm fake;
+    ASSERT_TRUE(fake.IsFake());
+    fake.Reset();
+    const WNDCLASSW windowClass{0, ::DefWindowProcW, 0, 0, nullptr, nullptr, nullptr, nullptr, nullptr, L"WhereScene"};
+    ::RegisterClassW(&windowClass);
+    struct Made { int x, y, width, height; DWORD style; };
+    // Made bottom first: the target (frame 107, 100 .. 507, 300), then what lies above it.
+    const Made made[] = {{100, 100, 414, 207, WS_VISIBLE},
+                         {100, 100, 214, 207, WS_VISIBLE},              // covers the left half
+                         {0, 0, 1000, 600, 0},                         // hidden
+                         {0, 0, 1000, 600, WS_VISIBLE | WS_MINIMIZE},  // minimized
+                         {400, 100, 114, 207, WS_VISIBLE},             // its frame 407 .. 507: a quarter more
+                         {500, 100, 200, 207, WS_VISIBLE}};            // only its invisible border over the target
+    std::vector<HWND> windows;
+    for (const Made& m : made) {
+        windows.push_back(::CreateWindowExW(WS_EX_TOPMOST, L"WhereScene", L"where", WS_OVERLAPPEDWINDOW | m.style, m.x, m.y,
+                                            m.width, m.height, nullptr, nullptr, nullptr, nullptr));
+    }
+    Scene scene;
+    WindowProbe probe(windows[0]);
+    const Sight sight = LookAt(probe, scene);
+    EXPECT_EQ(sight.coverage.frame, 80000);
+    EXPECT_EQ(sight.coverage.covered, 40000 + 20000);  // the left half and a quarter
+    EXPECT_EQ(sight.ShownPercent(), 25.0);
+    ASSERT_EQ(sight.coverage.top.size(), 2u);
+    EXPECT_EQ(sight.covers[sight.coverage.top[0].index].window, windows[1]);
+    EXPECT_EQ(sight.covers[sight.coverage.top[1].index].window, windows[4]);
+    for (const HWND window : windows) ::DestroyWindow(window);
 }
 
 TEST(Doctor, AScreenIsBlackWhenEveryPixelIs) {
