@@ -256,7 +256,7 @@ void WindowTracker::Handle(const Raised& raised, Events& out) {
         return;
     }
     if (row->kind == WindowEventKind::Foreground) NoteForeground(raised.window);
-    See(raised.window, row->kind, raised.tick, out);
+    See(raised.window, row->kind, raised.tick, out, raised.early);
 }
 
 void WindowTracker::Reconcile(ULONGLONG now, Events& out) {
@@ -282,13 +282,22 @@ void WindowTracker::Reconcile(ULONGLONG now, Events& out) {
     }
 }
 
-void WindowTracker::See(HWND window, std::optional<WindowEventKind> reported, ULONGLONG tick, Events& out) {
+void WindowTracker::See(HWND window, std::optional<WindowEventKind> reported, ULONGLONG tick, Events& out,
+                        const std::optional<Reading>& early) {
     const auto it = m_known.find(window);
     if (it == m_known.end()) {
         DWORD pid = 0;
         // The process first: the process's own windows cost no more than this one question.
-        if (::GetWindowThreadProcessId(window, &pid) == 0 || IsOwn(pid)) return;
-        Appeared(Read(window, nullptr), reported, tick, out);
+        if (::GetWindowThreadProcessId(window, &pid) == 0 || IsOwn(pid)) {
+            // Gone as it was looked at: what was read as its creation was reported is all there is.
+            if (early) Appeared(*early, reported, tick, out);
+            return;
+        }
+        Reading reading = Read(window, nullptr);
+        // Closed while it was read, some of its facts may be missing (a title the filter needs):
+        // the reading made as its creation was reported is whole.
+        if (reading.closed && early) reading = *early;
+        Appeared(std::move(reading), reported, tick, out);
         return;
     }
     Reading reading = Read(window, &it->second.state);
@@ -323,6 +332,8 @@ void WindowTracker::Appeared(Reading reading, std::optional<WindowEventKind> rep
     // Gone already: its close goes out now, as nothing will report it later, after those of the
     // windows that came before it and have gone too.
     if (reading.closed || !::IsWindow(window)) {
+        // Read as it closed, what the filter asks may be missing: whether it matched cannot be told.
+        if (reading.closed && !known.matched) ++m_missed;
         for (const auto& [appeared, recent] : m_recent) {
             if (m_known.count(recent) != 0 && !::IsWindow(recent)) Gone(recent, false, tick, out);
         }

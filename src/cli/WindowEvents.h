@@ -149,7 +149,9 @@ private:
 
     void Handle(const Raised& raised, Events& out);
     void Reconcile(ULONGLONG now, Events& out);
-    void See(HWND window, std::optional<WindowEventKind> reported, ULONGLONG tick, Events& out);
+    // `early`: what was read as the window's creation was reported, for a window gone by now.
+    void See(HWND window, std::optional<WindowEventKind> reported, ULONGLONG tick, Events& out,
+             const std::optional<Reading>& early = std::nullopt);
     void Appeared(Reading reading, std::optional<WindowEventKind> reported, ULONGLONG tick, Events& out);
     void Changed(Known& known, WindowState now, std::optional<WindowEventKind> reported, ULONGLONG tick, Events& out);
     void Gone(HWND window, bool reported, ULONGLONG tick, Events& out);
