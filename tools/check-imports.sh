@@ -1,8 +1,7 @@
 #!/bin/sh
-# Fails unless the executable imports only Windows system DLLs (ole32 for the imaging component of
-# velmora capture): no MinGW runtime DLL (the program
-# is linked statically) and no dwmapi.dll (the DWM is bound at run time, so the tool starts
-# where there is none).  check-imports.sh OBJDUMP program.exe
+# Fails unless the executable imports only Windows system DLLs (ole32 for velmora's imaging
+# component among them): no MinGW runtime DLL (the program is linked statically) and no dwmapi.dll
+# (the DWM is bound at run time, so the tool starts where there is none).  check-imports.sh OBJDUMP program.exe
 set -eu
 objdump=$1
 exe=$2
