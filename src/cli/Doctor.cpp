@@ -59,7 +59,7 @@ void CheckMonitors(Checks& checks, const std::vector<MonitorInfo>& monitors) {
     for (std::size_t i = 0; i < monitors.size(); ++i) {
         const RECT& r = monitors[i].rect;
         const LONG width = r.right - r.left, height = r.bottom - r.top;
-        const bool small = width < kSmallestDesktopWidth || height < kSmallestDesktopHeight;
+        const bool small = TooSmallForTests(r);
         checks.Add("monitor " + std::to_string(i + 1),
                    Word{std::to_string(width) + " x " + std::to_string(height) + (small ? " (smaller than 1280 x 720)" : "")},
                    small ? Verdict::Fail : Verdict::Ok);
@@ -106,6 +106,10 @@ void CheckSystemDpi(Checks& checks) {
 }
 
 }  // namespace
+
+bool TooSmallForTests(const RECT& monitor) {
+    return monitor.right - monitor.left < kSmallestDesktopWidth || monitor.bottom - monitor.top < kSmallestDesktopHeight;
+}
 
 bool AllBlack(std::span<const std::uint32_t> pixels) {
     return std::all_of(pixels.begin(), pixels.end(), [](std::uint32_t pixel) { return (pixel & 0x00FFFFFFu) == 0; });

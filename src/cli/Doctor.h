@@ -15,6 +15,9 @@ namespace cli {
 // Below it, windows that tests place side by side do not fit.
 inline constexpr LONG kSmallestDesktopWidth = 1280, kSmallestDesktopHeight = 720;
 
+// A monitor on which windows that tests place side by side do not fit.
+bool TooSmallForTests(const RECT& monitor);
+
 // Every pixel black, whatever its alpha (a screen that is not drawn reads back so).
 bool AllBlack(std::span<const std::uint32_t> pixels);
 

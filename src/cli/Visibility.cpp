@@ -158,6 +158,10 @@ const std::vector<MonitorInfo>& Scene::Monitors() {
     return *m_monitors;
 }
 
+Scene::Scene(std::vector<HWND> order) : m_ordered(true), m_order(std::move(order)), m_entries(m_order.size()) {
+    for (std::size_t i = 0; i < m_order.size(); ++i) m_index.emplace(m_order[i], i);
+}
+
 void Scene::ReadOrder() {
     if (m_ordered) return;
     m_ordered = true;
@@ -180,7 +184,8 @@ const Layer& Scene::LayerAt(Entry& entry, HWND window) {
 
 std::vector<Layer> Scene::CoversAbove(HWND window, const RECT& area) {
     ReadOrder();
-    const auto found = m_index.find(::GetAncestor(window, GA_ROOT));
+    auto found = m_index.find(window);
+    if (found == m_index.end()) found = m_index.find(::GetAncestor(window, GA_ROOT));
     std::vector<Layer> covers;
     if (found == m_index.end()) return covers;
     for (std::size_t i = 0; i < found->second; ++i) {

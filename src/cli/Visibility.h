@@ -49,6 +49,9 @@ CloakReading Cloaking(const dwm::AttributeReading& reading);
 // each read when first asked: a window's layer the first time a window below it asks.
 class Scene {
 public:
+    Scene() = default;
+    // The top-level windows in z-order as the caller has just read them.
+    explicit Scene(std::vector<HWND> order);
     const std::vector<MonitorInfo>& Monitors();
     // The windows above the window's top-level window that cover some of `area`, topmost first;
     // none where the window is not a top-level window of this desktop.

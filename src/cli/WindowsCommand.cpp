@@ -45,8 +45,9 @@ int RunWindows(const WindowsOptions& command) {
     for (const WindowField* field : command.fields) table.columns.push_back(field->name);
     ProcessNames names;
     // The screen as the whole listing sees it: each window above read once, not once a row.
-    const auto scene = std::make_shared<Scene>();
-    for (HWND window : TopLevelWindows()) {
+    const std::vector<HWND> windows = TopLevelWindows();
+    const auto scene = std::make_shared<Scene>(windows);
+    for (HWND window : windows) {
         WindowProbe probe(window, names);
         probe.ShareScene(scene);
         if ((!command.filter.all && !probe.IsListed()) || !probe.Matches(command.filter)) continue;

@@ -182,7 +182,8 @@ public:
                              {"{V}", L"VelmoraWhere", L"Velmora Over", 1000, 150, 214, 107, WS_VISIBLE},
                              {"{P}", L"VelmoraWhere", L"Velmora Partly", 1100, 870, 360, 107, WS_VISIBLE},
                              {"{X}", L"VelmoraMinimum", L"Velmora Movable", 0, 880, 300, 140, WS_VISIBLE},
-                             {"{Y}", L"VelmoraWhere", L"Velmora Restorable", 400, 880, 300, 140, WS_VISIBLE | WS_MINIMIZE}};
+                             {"{Y}", L"VelmoraWhere", L"Velmora Restorable", 400, 880, 300, 140, WS_VISIBLE | WS_MINIMIZE},
+                             {"{Z}", L"VelmoraWhere", L"Velmora Transparent", 1150, 600, 100, 80, 0}};
         for (const Made& m : made) {
             s_windows[m.key] = ::CreateWindowExW(0, m.className, m.title, WS_OVERLAPPEDWINDOW | m.visible, m.x, m.y,
                                                  m.width, m.height, nullptr, nullptr, nullptr, nullptr);
@@ -192,6 +193,10 @@ public:
         testsupport::FakeDwm::SetSystemAttribute(s_windows["{A}"], 33, 2);  // set-only: never read back
         testsupport::FakeDwm::SetSystemAttribute(s_windows["{B}"], 38, 4);  // DWMSBT_TABBEDWINDOW
         testsupport::FakeDwm::SetCloaked(s_windows["{B}"], 2);               // DWM_CLOAKED_SHELL
+        // Layered and fully transparent: there, and nothing of it seen.
+        ::SetWindowLongPtrW(s_windows["{Z}"], GWL_EXSTYLE, ::GetWindowLongPtrW(s_windows["{Z}"], GWL_EXSTYLE) | WS_EX_LAYERED);
+        ::SetLayeredWindowAttributes(s_windows["{Z}"], 0, 0, LWA_ALPHA);
+        ::ShowWindow(s_windows["{Z}"], SW_SHOWNA);
         ::SetEnvironmentVariableW(L"FAKE_DWM_JOURNAL", kJournal.c_str());  // for velmora: the test loads no DWM
         ::CreateDirectoryW((Directory() + L"cli-json").c_str(), nullptr);
         ::SetFileAttributesW(kReadOnly.c_str(), FILE_ATTRIBUTE_NORMAL);
@@ -515,7 +520,13 @@ const Row kFakeDwmRows[] = {
      .env = {{L"FAKE_DWM_FRAME_INSET", L"1,2,3,4"}}},
     {.args = "explain {P}", .out = {"\nverdict partly seen\n", "\noff-screen 50 % of its frame lies on no monitor\n",
         "\non-monitors 50 %\n", "\nmonitors:\nnumber name share\n1 \\\\.\\DISPLAY1 50 %\n"}},
+    {.args = "explain {P} --json", .schema = "explain", .json = {{"/on-monitors", "50.0"}, {"/monitors/0/number", "1"},
+        {"/monitors/0/share", "50.0"}, {"/reasons/0/reason", "off-screen"}, {"/shown", "50.0"}, {"/verdict", "partly seen"}}},
+    {.args = "move {X} 30 700 300 200 --monitor 1 --json", .schema = "move", .json = {{"/monitor", "1"}, {"/frame/left", "30"},
+        {"/requested/bottom", "900"}}},
     {.args = "explain {M}", .out = {"\nverdict not seen\n", "\nminimized it is minimized\n", "\nshown 0 %\n"}},
+    {.args = "explain {Z}", .out = {"\nverdict not seen\n", "\ntransparent layered with alpha 0\n", "\nlayered yes\n",
+        "\nalpha 0\n"}},
     {.args = "explain {H}", .out = {"\nverdict not seen\n", "\nhidden its visibility flag (WS_VISIBLE) is off\n"}},
     {.args = "explain {B}", .out = {"\nverdict not seen\n", "\ncloaked shell\n", "\ncloaked cloaked by shell (its virtual desktop "
         "is unknown: the system has no virtual desktop service (class not registered))\n",
@@ -601,6 +612,9 @@ TEST_F(VelmoraE2e, WaitAndWatchEndWhenTheWindowDoes) {
         {{.args = "wait {S} --shown 100 --interval 50 --timeout 10", .out = {"\n{S} {pid} {exe} VelmoraWhere yes no no "}},
          [] { ::SetWindowPos(s_windows["{V}"], nullptr, 1000, 400, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE); },
          [] { ::SetWindowPos(s_windows["{V}"], nullptr, 1000, 150, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE); }},
+        // A cloaked window covers nothing.
+        {{.args = "wait {S} --shown 100 --interval 50 --timeout 10", .out = {"\n{S} "}},
+         [] { FakeDwm::SetCloaked(s_windows["{V}"], 2); }, [] { FakeDwm::SetCloaked(s_windows["{V}"], 0); }},
         // Ended by its window closing, well before its 30 s (a run is killed after 20): as velmora reads its
         // attributes once watching, or as it reads it for the snapshot, when there is nothing to watch.
         {{.args = "watch {K} --interval 50 --seconds 30", .out = {" destroyed {K} "}, .env = ClosesAtCall(L"2")}},
