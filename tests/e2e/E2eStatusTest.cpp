@@ -106,7 +106,7 @@ private:
 bool ProbeVersion(OSVERSIONINFOW& info) {
     const std::wstring output = e2e::ScratchPath(L"os-version-probe.bin");
     ::DeleteFileW(output.c_str());
-    const testsupport::ChildProcess probe(L"\"" + e2e::ScratchPath(L"os_version_probe.exe") + L"\" \"" + output + L"\"");
+    const testsupport::ChildProcess probe(L"\"" + testsupport::ThisDirectory() + L"os_version_probe.exe" + L"\" \"" + output + L"\"");
     if (!probe.Wait(30000) || probe.ExitCode() != 0) return false;
     const std::string bytes = ReadFileBytes(output);
     ::DeleteFileW(output.c_str());

@@ -55,10 +55,17 @@ bool ClickAt(POINT screen) {
     return ::SendInput(2, inputs, sizeof(INPUT)) == 2;
 }
 
-std::wstring ScratchPath(const std::wstring& name) { return testsupport::ThisDirectory() + name; }
+std::wstring ScratchPath(const std::wstring& name) {
+    wchar_t path[MAX_PATH] = {};
+    const std::wstring program(path, ::GetModuleFileNameW(nullptr, path, MAX_PATH));
+    const std::wstring stem = program.substr(0, program.find_last_of(L'.'));
+    const std::wstring directory = stem + L"-scratch\\";
+    ::CreateDirectoryW(directory.c_str(), nullptr);
+    return directory + name;
+}
 
 std::string CopyTool(const std::wstring& name) {
-    const std::wstring from = ScratchPath(L"Quillet.exe"), to = ScratchPath(name);
+    const std::wstring from = testsupport::ThisDirectory() + kTool, to = ScratchPath(name);
     // A copy still running from a run that ended abruptly holds its file until its job has ended it.
     const ULONGLONG deadline = ::GetTickCount64() + 10000;
     while (!::CopyFileW(from.c_str(), to.c_str(), FALSE)) {
@@ -91,7 +98,8 @@ std::vector<std::string> ReadLines(const std::wstring& path) {
 }
 
 QuilletProcess::QuilletProcess(const Environment& environment, const std::wstring& executable)
-    : m_child(L"\"" + testsupport::ThisDirectory() + executable + L"\"", {.environment = environment}) {
+    : m_child(L"\"" + (executable == kTool ? testsupport::ThisDirectory() + kTool : ScratchPath(executable)) + L"\"",
+              {.environment = environment}) {
     if (!m_child.Started()) return;
     // A test that ends without its destructors (a time-out, a crash) must not leave the tool running.
     if (!m_child.Tied()) std::fprintf(stderr, "warning: %ls is not tied to the test process\n", executable.c_str());

@@ -10,13 +10,15 @@
 
 namespace e2e {
 
+inline constexpr wchar_t kTool[] = L"Quillet.exe";  // as built, beside the test programs
+
 using testsupport::Environment;
 
 class QuilletProcess {
 public:
     // Extra environment variables for the tool's process only; executable names a copy of the
-    // tool in the test's directory (Wine's per-program settings go by the executable's name).
-    explicit QuilletProcess(const Environment& environment = {}, const std::wstring& executable = L"Quillet.exe");
+    // tool made by CopyTool (Wine's per-program settings go by the executable's name).
+    explicit QuilletProcess(const Environment& environment = {}, const std::wstring& executable = kTool);
     ~QuilletProcess();
     QuilletProcess(const QuilletProcess&) = delete;
     QuilletProcess& operator=(const QuilletProcess&) = delete;
@@ -64,9 +66,10 @@ private:
 // A real left click of the mouse at a point of the screen.
 bool ClickAt(POINT screen);
 
-// Where the tests keep files for the tool (a Windows path into the build tree).
+// Where this test program keeps files for the tool (a Windows path into the build tree): a
+// directory of its own, as the runs against Wine's DWM and against the fake run side by side.
 std::wstring ScratchPath(const std::wstring& name);
-// Copies the tool to `name` beside it, for a test that needs it under a name of its own; "" when
+// Copies the tool to `name` among the scratch files, for a test that needs it under a name of its own; "" when
 // done, else why not (a failure to copy is the test's environment, never the tool's fault).
 std::string CopyTool(const std::wstring& name);
 // A text file's lines (the fake DWM's journal); none when it cannot be read.
