@@ -27,15 +27,25 @@ clang_pid=$!
 cmake -S "$root" --preset mingw -B "$build"
 cmake --build "$build"
 
-# One display for the whole run; every test's Wine draws on it.
-started=$("$root/tools/xvfb-start")
-trap 'kill ${started% *} 2>/dev/null || true' EXIT
-export DISPLAY=${started#* }
+# A display for each test running at a time, handed out by CTest as a resource (tools/wine-run
+# takes it): tests side by side never see each other's windows.
+xvfb_pids=""
+trap 'kill $xvfb_pids 2>/dev/null || true' EXIT
+displays=""
+for slot in 1 2; do
+    started=$("$root/tools/xvfb-start")
+    xvfb_pids="$xvfb_pids ${started% *}"
+    display=${started#* }
+    displays="$displays${displays:+,}{\"id\": \"x${display#:}\", \"slots\": 1}"
+done
+export DISPLAY=$display
+spec="$build/displays.json"
+printf '{"version": {"major": 1, "minor": 0}, "local": [{"displays": [%s]}]}\n' "$displays" >"$spec"
 
-# The prefix is made before the tests run in parallel.
+# The prefix every test's copies come from is made before the tests run in parallel.
 "$root/tools/wine-prefix" "$build/wine-prefix"
 tests=0
-ctest --test-dir "$build" --output-on-failure -j2 || tests=$?
+ctest --test-dir "$build" --output-on-failure -j2 --resource-spec-file "$spec" || tests=$?
 
 clang=0
 wait "$clang_pid" || clang=$?
