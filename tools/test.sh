@@ -40,13 +40,13 @@ for slot in 1 2; do
     displays="$displays${displays:+,}{\"id\": \"x${display#:}\", \"slots\": 1}"
 done
 export DISPLAY=$display
-spec="$build/displays.json"
-printf '{"version": {"major": 1, "minor": 0}, "local": [{"displays": [%s]}]}\n' "$displays" >"$spec"
+resources="$build/displays.json"
+printf '{"version": {"major": 1, "minor": 0}, "local": [{"displays": [%s]}]}\n' "$displays" >"$resources"
 
 # The prefix every test's copies come from is made before the tests run in parallel.
 "$root/tools/wine-prefix" "$build/wine-prefix"
 tests=0
-ctest --test-dir "$build" --output-on-failure -j2 --resource-spec-file "$spec" || tests=$?
+ctest --test-dir "$build" --output-on-failure -j2 --resource-spec-file "$resources" || tests=$?
 
 clang=0
 wait "$clang_pid" || clang=$?
